@@ -1,0 +1,50 @@
+#include "container_reader.h"
+
+#include "container_format.h"
+#include "container_text.h"
+#include "file_names.h"
+
+TrailerReading ReadTrailer(FileSystem& fs, FileHandle container, std::uint64_t length,
+                           const std::string& path, std::uint8_t key, const PathRules& rules) {
+  TrailerReading reading;
+  if (length < container::kTrailerSize) {
+    reading.outcome = Outcome::MarkerMismatch;
+    return reading;
+  }
+  unsigned char marker[container::kMarkerSize];
+  if (!fs.ReadAt(container, length - container::kMarkerFromEnd, marker, sizeof marker)) {
+    reading.outcome = Outcome::ReadFailed;
+    return reading;
+  }
+  if (!container::MarkerMatches(marker, key)) {
+    reading.outcome = Outcome::MarkerMismatch;
+    return reading;
+  }
+  unsigned char tag[container::kTagSize];
+  if (!fs.ReadAt(container, length - container::kTagFromEnd, tag, sizeof tag)) {
+    reading.outcome = Outcome::ReadFailed;
+    return reading;
+  }
+  if (!container::TagMatches(tag, key)) {
+    reading.outcome = Outcome::TagMismatch;
+    return reading;
+  }
+  unsigned char field[container::kExtensionFieldSize];
+  if (!fs.ReadAt(container, length - container::kExtensionFromEnd, field, sizeof field)) {
+    reading.outcome = Outcome::ReadFailed;
+    return reading;
+  }
+  std::optional<std::string> safe =
+      container_text::SafeExtension(container::ReadExtensionField(field, key));
+  if (!safe) {
+    reading.outcome = Outcome::UnsafeExtension;
+    return reading;
+  }
+  std::optional<std::string> extension = container_text::FromContainer(*safe);
+  if (!extension) {
+    reading.outcome = Outcome::NameNotConvertible;
+    return reading;
+  }
+  reading.restoredPath = RestoredName(path, *extension, rules);
+  return reading;
+}

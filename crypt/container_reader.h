@@ -1,0 +1,19 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "file_system.h"
+#include "outcome.h"
+#include "path_rules.h"
+
+// Reads a container's trailer from its end, marker first, then tag, then the
+// extension field, and forms the restored name. Nothing before the start of
+// the file is ever read: a file shorter than the trailer is MarkerMismatch.
+struct TrailerReading {
+  Outcome outcome = Outcome::Done;  // or MarkerMismatch, TagMismatch, UnsafeExtension,
+                                    // NameNotConvertible, ReadFailed
+  std::string restoredPath;
+};
+
+TrailerReading ReadTrailer(FileSystem& fs, FileHandle container, std::uint64_t length,
+                           const std::string& path, std::uint8_t key, const PathRules& rules);

@@ -1,0 +1,76 @@
+#include "batch_run.h"
+#include "container_format.h"
+#include "container_reader.h"
+#include "file_names.h"
+#include "output_writer.h"
+#include "progress_steps.h"
+#include "row_steps.h"
+#include "stop_request.h"
+
+namespace {
+
+FileWork RestoreFile(FileSystem& fs, FileHandle container, const std::string& path,
+                     const RunSettings& settings, RunView& view, FileWork work) {
+  std::uint64_t length = work.sourceStamp.size;
+  TrailerReading trailer = ReadTrailer(fs, container, length, path, settings.key, settings.rules);
+  if (trailer.outcome != Outcome::Done) {
+    work.outcome = trailer.outcome;
+    return work;
+  }
+  std::uint64_t dataLength = length - container::kTrailerSize;
+  // The bar's steps count the whole container, trailer included.
+  ProgressSteps steps(length);
+  auto show = [&](int position) { view.SetProgress(position); };
+  OutputJob job;
+  job.source = container;
+  job.dataLength = dataLength;
+  job.mask = container::DataMask(settings.key, dataLength);
+  job.folder = SplitPath(path, settings.rules).directory;
+  job.finalPath = trailer.restoredPath;
+  job.stop = settings.stop;
+  job.onProgress = [&](std::uint64_t from, std::uint64_t to) {
+    steps.Cover(from, to, show);
+    view.BytesDone(to, dataLength);
+  };
+  work.outcome = WriteOutput(fs, job);
+  work.outputPath = job.finalPath;
+  if (work.outcome == Outcome::Done) steps.Cover(dataLength, length, show);
+  return work;
+}
+
+FileWork DecryptFile(FileSystem& fs, const std::string& path, const RunSettings& settings,
+                     RunView& view) {
+  FileWork work;
+  FileHandle container;
+  if (!fs.OpenExisting(path, container)) {
+    work.outcome = Outcome::OpenFailed;
+    return work;
+  }
+  if (!fs.Stamp(container, work.sourceStamp))
+    work.outcome = Outcome::ReadFailed;
+  else if (container::ExceedsSizeLimit(work.sourceStamp.size))
+    work.outcome = Outcome::TooLarge;
+  else if (!HasContainerSuffix(path))
+    work.outcome = Outcome::NotNamedAsContainer;
+  else
+    work = RestoreFile(fs, container, path, settings, view, work);
+  fs.Close(container);
+  return work;
+}
+
+}  // namespace
+
+void DecryptRows(RunView& view, const RunSettings& settings) {
+  FileSystem& fs = settings.fileSystem ? *settings.fileSystem : NativeFileSystem();
+  view.EnableCommand(CommandButton::Encrypt, false);
+  view.EnableCommand(CommandButton::Decrypt, false);
+  for (int row = 0; row < settings.rowCount; ++row) {
+    if (settings.stop && settings.stop->Requested()) break;
+    std::string path;
+    if (!view.ReadRowPath(row, path)) continue;
+    FileWork work = DecryptFile(fs, path, settings, view);
+    if (FinishRow(view, RunKind::Decrypt, row, path, work, fs) == Outcome::Stopped) break;
+  }
+  view.EnableCommand(CommandButton::Decrypt, true);
+  view.EnableCommand(CommandButton::Encrypt, true);
+}

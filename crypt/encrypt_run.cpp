@@ -1,0 +1,88 @@
+#include "batch_run.h"
+#include "container_format.h"
+#include "container_text.h"
+#include "file_names.h"
+#include "output_writer.h"
+#include "progress_steps.h"
+#include "row_steps.h"
+#include "stop_request.h"
+
+namespace {
+
+// Everything before the output is written: size, name and trailer tests.
+Outcome CheckSource(FileSystem& fs, FileHandle source, const std::string& path,
+                    const FileStamp& stamp, std::uint8_t key) {
+  if (container::ExceedsSizeLimit(stamp.size)) return Outcome::TooLarge;
+  if (HasContainerSuffix(path)) return Outcome::NamedAsContainer;
+  if (stamp.size < container::kTrailerSize) return Outcome::Done;
+  unsigned char marker[container::kMarkerSize];
+  unsigned char tag[container::kTagSize];
+  if (!fs.ReadAt(source, stamp.size - container::kMarkerFromEnd, marker, sizeof marker) ||
+      !fs.ReadAt(source, stamp.size - container::kTagFromEnd, tag, sizeof tag))
+    return Outcome::ReadFailed;
+  if (container::MarkerMatches(marker, key) && container::TagMatches(tag, key))
+    return Outcome::RecognisedByTrailer;
+  return Outcome::Done;
+}
+
+FileWork WriteContainer(FileSystem& fs, FileHandle source, const std::string& path,
+                        const RunSettings& settings, RunView& view, FileWork work) {
+  SplitName split = SplitPath(path, settings.rules);
+  std::optional<std::string> extension = container_text::ToContainer(split.extension);
+  if (!extension) {
+    work.outcome = Outcome::NameNotConvertible;
+    return work;
+  }
+  std::uint64_t length = work.sourceStamp.size;
+  ProgressSteps steps(length);
+  OutputJob job;
+  job.source = source;
+  job.dataLength = length;
+  job.mask = container::DataMask(settings.key, length);
+  job.tail = container::BuildTrailer(*extension, settings.key);
+  job.folder = split.directory;
+  job.finalPath = ContainerName(path, settings.rules);
+  job.stop = settings.stop;
+  job.onProgress = [&](std::uint64_t from, std::uint64_t to) {
+    steps.Cover(from, to, [&](int position) { view.SetProgress(position); });
+    view.BytesDone(to, length);
+  };
+  work.outcome = WriteOutput(fs, job);
+  work.outputPath = job.finalPath;
+  return work;
+}
+
+FileWork EncryptFile(FileSystem& fs, const std::string& path, const RunSettings& settings,
+                     RunView& view) {
+  FileWork work;
+  FileHandle source;
+  if (!fs.OpenExisting(path, source)) {
+    work.outcome = Outcome::OpenFailed;
+    return work;
+  }
+  if (!fs.Stamp(source, work.sourceStamp)) {
+    work.outcome = Outcome::ReadFailed;
+  } else {
+    work.outcome = CheckSource(fs, source, path, work.sourceStamp, settings.key);
+    if (work.outcome == Outcome::Done) work = WriteContainer(fs, source, path, settings, view, work);
+  }
+  fs.Close(source);
+  return work;
+}
+
+}  // namespace
+
+void EncryptRows(RunView& view, const RunSettings& settings) {
+  FileSystem& fs = settings.fileSystem ? *settings.fileSystem : NativeFileSystem();
+  view.EnableCommand(CommandButton::Decrypt, false);
+  view.EnableCommand(CommandButton::Encrypt, false);
+  for (int row = 0; row < settings.rowCount; ++row) {
+    if (settings.stop && settings.stop->Requested()) break;
+    std::string path;
+    if (!view.ReadRowPath(row, path)) continue;
+    FileWork work = EncryptFile(fs, path, settings, view);
+    if (FinishRow(view, RunKind::Encrypt, row, path, work, fs) == Outcome::Stopped) break;
+  }
+  view.EnableCommand(CommandButton::Decrypt, true);
+  view.EnableCommand(CommandButton::Encrypt, true);
+}

@@ -1,0 +1,44 @@
+#include "row_steps.h"
+
+Outcome RemoveSource(FileSystem& fs, const std::string& path, const FileStamp& stamp) {
+  FileStamp now;
+  if (!fs.StampAt(path, now) || now != stamp) return Outcome::SourceChanged;
+  return fs.Delete(path) ? Outcome::Done : Outcome::DeleteFailed;
+}
+
+void ReportFailure(RunView& view, RunKind run, int row, const std::string& path, Outcome outcome) {
+  RowLook look = LookOf(run, outcome);
+  view.SetRowImage(row, look.image);
+  view.SetRowPath(row, path);
+  view.SetRowStatus(row, look.status);
+}
+
+void ReportOutputInPlace(RunView& view, int row, const std::string& outputPath) {
+  view.SetRowPath(row, outputPath);
+  view.SetRowStatus(row, RowStatus::Success);
+  view.SetRowImage(row, RowImage::Tick);
+  view.EnsureRowVisible(row);
+}
+
+Outcome FinishRow(RunView& view, RunKind run, int row, const std::string& path,
+                  const FileWork& work, FileSystem& fs) {
+  if (work.outcome == Outcome::Stopped) {
+    view.RowFinished(row, Outcome::Stopped, path);
+    return Outcome::Stopped;
+  }
+  if (work.outcome != Outcome::Done) {
+    ReportFailure(view, run, row, path, work.outcome);
+    view.RowFinished(row, work.outcome, path);
+    return work.outcome;
+  }
+  ReportOutputInPlace(view, row, work.outputPath);
+  Outcome removed = RemoveSource(fs, path, work.sourceStamp);
+  if (removed == Outcome::Done) {
+    view.SetProgress(0);
+    view.RowFinished(row, Outcome::Done, work.outputPath);
+  } else {
+    ReportFailure(view, run, row, path, removed);
+    view.RowFinished(row, removed, path);
+  }
+  return removed;
+}

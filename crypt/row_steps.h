@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+
+#include "batch_run.h"
+#include "file_system.h"
+#include "outcome.h"
+
+// Pieces the two runs and the single-file decryption share.
+
+// How far one file got: an outcome, or Done with its output in place.
+struct FileWork {
+  Outcome outcome = Outcome::Done;
+  std::string outputPath;
+  FileStamp sourceStamp;
+};
+
+// Removes the source whose output stands in place, unless another program
+// changed it after it was read: Done, SourceChanged or DeleteFailed.
+Outcome RemoveSource(FileSystem& fs, const std::string& path, const FileStamp& stamp);
+
+// Row updates in the run's order.
+void ReportFailure(RunView& view, RunKind run, int row, const std::string& path, Outcome outcome);
+void ReportOutputInPlace(RunView& view, int row, const std::string& outputPath);
+
+// The whole tail of a row once its file work is known: the outcome's row
+// updates, and for output in place the removal of the source. Returns the
+// row's final outcome.
+Outcome FinishRow(RunView& view, RunKind run, int row, const std::string& path,
+                  const FileWork& work, FileSystem& fs);

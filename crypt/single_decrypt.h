@@ -1,0 +1,21 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "file_system.h"
+#include "outcome.h"
+#include "path_rules.h"
+
+// The password prompt's decryption of the one file named on the command
+// line: no suffix test, no size limit, no progress. The outcome is one of
+// Done, OpenFailed, MarkerMismatch, TagMismatch, UnsafeExtension,
+// NameNotConvertible, NameTaken, CreateFailed, ReadFailed, WriteFailed,
+// DeleteFailed, SourceChanged.
+struct SingleDecryption {
+  Outcome outcome = Outcome::Done;
+  std::string restoredPath;
+};
+
+SingleDecryption DecryptSingleFile(const std::string& path, std::uint8_t key,
+                                   FileSystem& fs = NativeFileSystem(),
+                                   const PathRules& rules = NativePathRules());

@@ -1,0 +1,13 @@
+#pragma once
+#include <atomic>
+
+// Asked for by another thread (the window closing, Ctrl-C); a run looks at it
+// between rows and between buffers.
+class StopRequest {
+ public:
+  void Request() { m_requested.store(true); }
+  bool Requested() const { return m_requested.load(); }
+
+ private:
+  std::atomic<bool> m_requested{false};
+};

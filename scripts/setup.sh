@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Prepares a fresh Debian machine (as root) for building and testing.
+# Every step checks whether it is already done, so a second run is quick.
+set -euo pipefail
+
+PACKAGES=(
+  cmake g++ googletest
+  g++-mingw-w64-i686 mingw-w64-tools
+  wine wine32:i386 fonts-wine
+  xvfb xauth x11-utils xdotool imagemagick
+  locales fonts-wqy-microhei
+  clang libclang-rt-14-dev
+  time util-linux
+)
+
+need_install=()
+for p in "${PACKAGES[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || need_install+=("$p")
+done
+
+if ((${#need_install[@]})); then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${need_install[@]}"
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
+fi

@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include "run_helpers.h"
+#include "scratch_dir.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+const std::string kPassword = "pw";
+
+TEST(DecryptRun, RestoresUnderTheStoredExtension) {
+  struct Case { std::string container; std::string plain; std::string field; std::string restored; } cases[] = {
+      {"a.p6k", "hello", "txt", "a.txt"},
+      {"empty.p6k", "", "dat", "empty.dat"},
+      {"data.p6k", PatternBytes(1021), "properti", "data.properti"},
+      {"README.p6k", "none", "", "README"},
+      {"OLD.p6k", "old", "OLD", "OLD.OLD"},  // a container that carries its whole name
+      {"cut.p6k", "c", "abcdefg\xCE", "cut.abcdefg"},  // a lead byte cut off by the field
+      {"notap6k", "n", "txt", "notap6k.txt"},
+      {NATIVE_TEXT("\xB1\xA8\xB8\xE6.p6k", "\xE6\x8A\xA5\xE5\x91\x8A.p6k"), "zh", "\xCE\xC4\xB5\xB5",
+       NATIVE_TEXT("\xB1\xA8\xB8\xE6.\xCE\xC4\xB5\xB5", "\xE6\x8A\xA5\xE5\x91\x8A.\xE6\x96\x87\xE6\xA1\xA3")},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.container);
+    ScratchDir dir;
+    WriteBytes(dir / c.container, ContainerFromLayout(c.plain, c.field, DeriveKey(kPassword)));
+    // Another password with the same key byte opens it as well.
+    RecordingView view = RunDecrypt({dir / c.container}, kPassword + "zz");
+    ASSERT_EQ(view.outcomes, std::vector<Outcome>{Outcome::Done});
+    EXPECT_EQ(view.rows[0].path, dir / c.restored);
+    EXPECT_EQ(view.rows[0].status, RowStatus::Success);
+    EXPECT_EQ(view.rows[0].image, RowImage::Tick);
+    EXPECT_EQ(dir.Names(), Names{c.restored});
+    EXPECT_EQ(ReadBytes(dir / c.restored), c.plain);
+  }
+}
+
+TEST(DecryptRun, FailuresLeaveTheContainerAsItWas) {
+  ScratchDir dir;
+  std::string good = ContainerFromLayout("secret", "txt", DeriveKey(kPassword));
+  std::string damagedTag = good;
+  damagedTag[good.size() - 10] ^= 0x01;
+  std::string escaping = ContainerFromLayout("x", "..\\evil", DeriveKey(kPassword));
+  std::string slash = ContainerFromLayout("x", "a/b", DeriveKey(kPassword));
+  struct Case { std::string name; std::string content; Outcome outcome; RowStatus status; } cases[] = {
+      {"wrongkey.p6k", ContainerFromLayout("s", "txt", DeriveKey("other")), Outcome::MarkerMismatch, RowStatus::Failed},
+      {"plain.p6k", "an ordinary file given the suffix", Outcome::MarkerMismatch, RowStatus::Failed},
+      {"short.p6k", "tiny", Outcome::MarkerMismatch, RowStatus::Failed},
+      {"tag.p6k", damagedTag, Outcome::TagMismatch, RowStatus::Failed},
+      {"escape.p6k", escaping, Outcome::UnsafeExtension, RowStatus::Failed},
+      {"slash.p6k", slash, Outcome::UnsafeExtension, RowStatus::Failed},
+      {"upper.P6K", good, Outcome::NotNamedAsContainer, RowStatus::NotEncrypted},
+      {"plain.txt", good, Outcome::NotNamedAsContainer, RowStatus::NotEncrypted},
+  };
+  std::vector<std::string> paths;
+  Names names;
+  for (auto& c : cases) {
+    WriteBytes(dir / c.name, c.content);
+    paths.push_back(dir / c.name);
+    names.push_back(c.name);
+  }
+  RecordingView view = RunDecrypt(paths, kPassword);
+  ASSERT_EQ(view.outcomes.size(), paths.size());
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    SCOPED_TRACE(cases[i].name);
+    EXPECT_EQ(view.outcomes[i], cases[i].outcome);
+    EXPECT_EQ(view.rows[i].status, cases[i].status);
+    EXPECT_EQ(view.rows[i].image, RowImage::Cross);
+    EXPECT_EQ(view.rows[i].path, paths[i]);
+    EXPECT_EQ(ReadBytes(paths[i]), cases[i].content);
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(dir.Names(), names);
+}
+
+TEST(DecryptRun, SizeLimitUsesTheWholeLength) {
+  ScratchDir dir;
+  ASSERT_TRUE(MakeSizedFile(dir / "big.p6k", (4ull << 30) + 10));
+  RecordingView view = RunDecrypt({dir / "big.p6k"}, kPassword);
+  EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::TooLarge});
+  EXPECT_EQ(view.rows[0].status, RowStatus::TooLargeDecrypt);
+  EXPECT_EQ(dir.Names(), Names{"big.p6k"});
+}
+
+TEST(DecryptRun, NeverReplacesAnExistingFileOrFolder) {
+  ScratchDir dir;
+  std::string container = ContainerFromLayout("new", "txt", DeriveKey(kPassword));
+  WriteBytes(dir / "a.p6k", container);
+  WriteBytes(dir / "a.txt", "already here");
+  WriteBytes(dir / "b.p6k", container);
+  ASSERT_TRUE(MakeFolder(dir / "b.txt"));
+  RecordingView view = RunDecrypt({dir / "a.p6k", dir / "b.p6k"}, kPassword);
+  EXPECT_EQ(view.outcomes, (std::vector<Outcome>{Outcome::NameTaken, Outcome::NameTaken}));
+  EXPECT_EQ(view.rows[0].status, RowStatus::NameTaken);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "already here");
+  EXPECT_EQ(ReadBytes(dir / "a.p6k"), container);
+  EXPECT_EQ(ReadBytes(dir / "b.p6k"), container);
+  EXPECT_EQ(dir.Names(), (Names{"a.p6k", "a.txt", "b.p6k", "b.txt"}));
+}
+
+TEST(DecryptRun, UpdateOrderAndButtons) {
+  ScratchDir dir;
+  WriteBytes(dir / "x.p6k", ContainerFromLayout("ok", "txt", DeriveKey(kPassword)));
+  WriteBytes(dir / "y.txt", "not a container");
+  RecordingView view = RunDecrypt({dir / "x.p6k", dir / "y.txt"}, kPassword);
+  EXPECT_EQ(view.Updates(), (std::vector<std::string>{
+                                "disable encrypt", "disable decrypt",
+                                "path 0", "status 0 Success", "image 0 0", "visible 0",
+                                "image 1 2", "path 1", "status 1 NotEncrypted",
+                                "enable decrypt", "enable encrypt"}));
+}
+
+TEST(RoundTrip, EncryptThenDecryptTheSameRows) {
+  ScratchDir dir;
+  Names originals = {"a.txt", "archive.tar.gz", "empty", "image.png"};
+  std::vector<std::string> paths;
+  for (std::size_t i = 0; i < originals.size(); ++i) {
+    WriteBytes(dir / originals[i], originals[i] == "empty" ? "" : PatternBytes(5000 * i + 7, i));
+    paths.push_back(dir / originals[i]);
+  }
+  RecordingView encrypted = RunEncrypt(paths, "key");
+  std::vector<std::string> containers;
+  for (auto& row : encrypted.rows) containers.push_back(row.path);
+  RecordingView decrypted = RunDecrypt(containers, "key");
+  for (std::size_t i = 0; i < originals.size(); ++i) {
+    EXPECT_EQ(decrypted.rows[i].path, paths[i]);
+    EXPECT_EQ(ReadBytes(paths[i]), originals[i] == "empty" ? "" : PatternBytes(5000 * i + 7, i));
+  }
+  EXPECT_EQ(dir.Names(), originals);
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include "run_helpers.h"
+#include "scratch_dir.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(EncryptRun, WritesTheContainerBytesAndRemovesTheSource) {
+  struct Case { std::string name; std::string content; std::string container; std::string ext; } cases[] = {
+      {"a.txt", "hello", "a.p6k", "txt"},
+      {"empty.dat", "", "empty.p6k", "dat"},
+      {"archive.tar.gz", PatternBytes(1000), "archive.tar.p6k", "gz"},
+      {"data.properties", "x", "data.p6k", "properti"},
+      {"eight.12345678", "y", "eight.p6k", "12345678"},
+      {"README", "no dot", "README.p6k", ""},
+      {NATIVE_TEXT("\xB1\xA8\xB8\xE6.\xCE\xC4\xB5\xB5", "\xE6\x8A\xA5\xE5\x91\x8A.\xE6\x96\x87\xE6\xA1\xA3"),
+       "chinese", NATIVE_TEXT("\xB1\xA8\xB8\xE6.p6k", "\xE6\x8A\xA5\xE5\x91\x8A.p6k"),
+       "\xCE\xC4\xB5\xB5" /* code page 936 bytes, on every platform */},
+  };
+  // 密码 as the Windows program holds it; on POSIX the caller converts UTF-8 first.
+  const std::string password = "\xC3\xDC\xC2\xEB";
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    WriteBytes(dir / c.name, c.content);
+    RecordingView view = RunEncrypt({dir / c.name}, password);
+    ASSERT_EQ(view.outcomes, std::vector<Outcome>{Outcome::Done});
+    EXPECT_EQ(view.rows[0].path, dir / c.container);
+    EXPECT_EQ(view.rows[0].status, RowStatus::Success);
+    EXPECT_EQ(view.rows[0].image, RowImage::Tick);
+    EXPECT_EQ(dir.Names(), Names{c.container});
+    EXPECT_EQ(ReadBytes(dir / c.container), ContainerFromLayout(c.content, c.ext, DeriveKey(password)));
+  }
+}
+
+TEST(EncryptRun, RefusalsLeaveTheFileAsItWas) {
+  ScratchDir dir;
+  const std::string key = "pw";
+  // A container renamed to another suffix, made under the same key byte.
+  std::string renamed = ContainerFromLayout("inner", "txt", DeriveKey(key));
+  // 20 bytes ending like a trailer's tag and marker: too short to be tested.
+  std::string twenty = ContainerFromLayout("", "", DeriveKey(key)).substr(1);
+  struct Case { std::string name; std::string content; Outcome outcome; RowImage image; RowStatus status; } cases[] = {
+      {"x.p6k", "plain", Outcome::NamedAsContainer, RowImage::Cross, RowStatus::AlreadyEncrypted},
+      {"notap6k", "plain", Outcome::NamedAsContainer, RowImage::Cross, RowStatus::AlreadyEncrypted},
+      {"renamed.dat", renamed, Outcome::RecognisedByTrailer, RowImage::Dot, RowStatus::AlreadyEncrypted},
+  };
+  std::vector<std::string> paths;
+  for (auto& c : cases) {
+    WriteBytes(dir / c.name, c.content);
+    paths.push_back(dir / c.name);
+  }
+  paths.push_back(dir / "missing.txt");
+  RecordingView view = RunEncrypt(paths, key);
+  ASSERT_EQ(view.outcomes.size(), 4u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(cases[i].name);
+    EXPECT_EQ(view.outcomes[i], cases[i].outcome);
+    EXPECT_EQ(view.rows[i].image, cases[i].image);
+    EXPECT_EQ(view.rows[i].status, cases[i].status);
+    EXPECT_EQ(view.rows[i].path, paths[i]);
+    EXPECT_EQ(ReadBytes(paths[i]), cases[i].content);
+  }
+  EXPECT_EQ(view.outcomes[3], Outcome::OpenFailed);
+  EXPECT_EQ(view.rows[3].status, RowStatus::Failed);
+  EXPECT_EQ(view.rows[3].image, RowImage::Cross);
+  EXPECT_EQ(dir.Names(), (Names{"notap6k", "renamed.dat", "x.p6k"}));
+
+  // With a password of another key byte the renamed container is encrypted again,
+  // and a 20-byte file is never taken for a container.
+  WriteBytes(dir / "twenty.bin", twenty);
+  RecordingView again = RunEncrypt({dir / "renamed.dat", dir / "twenty.bin"}, "other");
+  EXPECT_EQ(again.outcomes, (std::vector<Outcome>{Outcome::Done, Outcome::Done}));
+}
+
+TEST(EncryptRun, SizeLimitUsesTheWholeLength) {
+  ScratchDir dir;
+  // 4 GiB + 10 bytes must not pass for 10 bytes; one byte over the limit fails too.
+  for (std::uint64_t length : {(4ull << 30) + 10, 1107296257ull}) {
+    SCOPED_TRACE(length);
+    ASSERT_TRUE(MakeSizedFile(dir / "big.bin", length));
+    RecordingView view = RunEncrypt({dir / "big.bin"}, "pw");
+    EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::TooLarge});
+    EXPECT_EQ(view.rows[0].status, RowStatus::TooLargeEncrypt);
+    EXPECT_EQ(view.rows[0].image, RowImage::Cross);
+    EXPECT_EQ(dir.Names(), Names{"big.bin"});
+  }
+}
+
+TEST(EncryptRun, NeverReplacesAnExistingName) {
+  ScratchDir dir;
+  WriteBytes(dir / "a.txt", "text");
+  WriteBytes(dir / "a.doc", "document");
+  RecordingView view = RunEncrypt({dir / "a.txt", dir / "a.doc"}, "pw");
+  EXPECT_EQ(view.outcomes, (std::vector<Outcome>{Outcome::Done, Outcome::NameTaken}));
+  EXPECT_EQ(view.rows[1].status, RowStatus::NameTaken);
+  EXPECT_EQ(view.rows[1].image, RowImage::Cross);
+  EXPECT_EQ(view.rows[1].path, dir / "a.doc");
+  EXPECT_EQ(ReadBytes(dir / "a.doc"), "document");
+  EXPECT_EQ(ReadBytes(dir / "a.p6k"), ContainerFromLayout("text", "txt", DeriveKey("pw")));
+  EXPECT_EQ(dir.Names(), (Names{"a.doc", "a.p6k"}));
+}
+
+TEST(EncryptRun, UpdateOrderAndButtons) {
+  ScratchDir dir;
+  WriteBytes(dir / "ok.txt", "fine");
+  RecordingView view = RunEncrypt({dir / "missing.txt", dir / "ok.txt"}, "pw");
+  EXPECT_EQ(view.Updates(), (std::vector<std::string>{
+                                "disable decrypt", "disable encrypt",
+                                "image 0 2", "path 0", "status 0 Failed",
+                                "path 1", "status 1 Success", "image 1 0", "visible 1",
+                                "enable decrypt", "enable encrypt"}));
+}
+
+TEST(EncryptRun, RowsThatNoLongerExistNameNoFile) {
+  RecordingView view({"gone"});
+  RunSettings settings = SettingsFor(view, "pw");
+  settings.rowCount = 3;  // the list lost rows after the run started
+  EncryptRows(view, settings);
+  EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::OpenFailed});
+}
+
+#ifdef _WIN32
+TEST(EncryptRun, FileHeldOpenByAnotherProgramFails) {
+  ScratchDir dir;
+  WriteBytes(dir / "held.txt", "busy");
+  ExclusiveLock lock(dir / "held.txt");
+  ASSERT_TRUE(lock.held());
+  RecordingView view = RunEncrypt({dir / "held.txt"}, "pw");
+  EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::OpenFailed});
+  EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
+}
+#else
+TEST(EncryptRun, PosixRefusesLinksAndNamesCodePage936CannotHold) {
+  ScratchDir dir;
+  WriteBytes(dir / "target.txt", "t");
+  ASSERT_EQ(symlink((dir / "target.txt").c_str(), (dir / "link.txt").c_str()), 0);
+  WriteBytes(dir / "smile.\xF0\x9F\x98\x80", "s");
+  RecordingView view = RunEncrypt({dir / "link.txt", dir / "smile.\xF0\x9F\x98\x80"}, "pw");
+  EXPECT_EQ(view.outcomes,
+            (std::vector<Outcome>{Outcome::OpenFailed, Outcome::NameNotConvertible}));
+  EXPECT_EQ(view.rows[1].status, RowStatus::Failed);
+  EXPECT_EQ(dir.Names(), (Names{"link.txt", "smile.\xF0\x9F\x98\x80", "target.txt"}));
+}
+#endif
+
+}  // namespace

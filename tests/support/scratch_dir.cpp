@@ -1,0 +1,195 @@
+#include "scratch_dir.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+#ifdef _WIN32
+#include <windows.h>
+const char kSeparator[] = "\\";
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+const char kSeparator[] = "/";
+#endif
+
+namespace {
+
+#ifdef _WIN32
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string full = folder + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full + "\\");
+      } else {
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(full.c_str());
+      }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+#else
+void RemoveTree(const std::string& folder) {
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      std::string full = folder + name;
+      struct stat st;
+      if (lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        RemoveTree(full + "/");
+      else
+        unlink(full.c_str());
+    }
+    closedir(dir);
+  }
+  rmdir(folder.c_str());
+}
+#endif
+
+}  // namespace
+
+ScratchDir::ScratchDir() {
+#ifdef _WIN32
+  char base[MAX_PATH];
+  GetTempPathA(MAX_PATH, base);
+  std::random_device random;
+  for (;;) {
+    char name[32];
+    std::snprintf(name, sizeof name, "p6ktest%08x", random());
+    m_path = std::string(base) + name;
+    if (CreateDirectoryA(m_path.c_str(), nullptr)) break;
+  }
+  m_path += "\\";
+#else
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/p6ktest.XXXXXX";
+  m_path = mkdtemp(&pattern[0]);
+  m_path += "/";
+#endif
+}
+
+ScratchDir::~ScratchDir() { RemoveTree(m_path); }
+
+std::vector<std::string> ScratchDir::Names() const {
+  std::vector<std::string> names;
+#ifdef _WIN32
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((m_path + "*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+#else
+  if (DIR* dir = opendir(m_path.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(dir);
+  }
+#endif
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) std::abort();
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+std::optional<std::string> ReadBytes(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return std::nullopt;
+  std::string bytes;
+  char chunk[65536];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, got);
+  std::fclose(f);
+  return bytes;
+}
+
+bool PathExists(const std::string& path) {
+#ifdef _WIN32
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+#else
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+#endif
+}
+
+bool MakeFolder(const std::string& path) {
+#ifdef _WIN32
+  return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+#else
+  return mkdir(path.c_str(), 0755) == 0;
+#endif
+}
+
+bool MakeSizedFile(const std::string& path, std::uint64_t length) {
+#ifdef _WIN32
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(length);
+  bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  CloseHandle(h);
+  return ok;
+#else
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) return false;
+  bool ok = ftruncate(fd, static_cast<off_t>(length)) == 0;
+  close(fd);
+  return ok;
+#endif
+}
+
+void AppendByte(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "ab");
+  if (!f) std::abort();
+  std::fputc('!', f);
+  std::fclose(f);
+}
+
+std::string PatternBytes(std::size_t length, unsigned seed) {
+  std::string bytes(length, '\0');
+  std::uint32_t x = seed * 2654435761u + 1;
+  for (std::size_t i = 0; i < length; ++i) {
+    x = x * 1664525u + 1013904223u;
+    bytes[i] = static_cast<char>(x >> 24);
+  }
+  return bytes;
+}
+
+ExclusiveLock::ExclusiveLock(const std::string& path) {
+#ifdef _WIN32
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  m_held = h != INVALID_HANDLE_VALUE;
+  m_handle = reinterpret_cast<std::intptr_t>(h);
+#else
+  (void)path;
+#endif
+}
+
+ExclusiveLock::~ExclusiveLock() {
+#ifdef _WIN32
+  if (m_held) CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+#endif
+}

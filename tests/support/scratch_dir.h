@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A fresh folder per test, removed with everything in it afterwards.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  // The folder's path with a trailing separator.
+  const std::string& path() const { return m_path; }
+  std::string operator/(const std::string& name) const { return m_path + name; }
+  // Names in the folder, sorted, without "." and "..".
+  std::vector<std::string> Names() const;
+
+ private:
+  std::string m_path;
+};
+
+// The platform's native spelling of a name: code page 936 bytes on Windows,
+// UTF-8 elsewhere.
+#ifdef _WIN32
+#define NATIVE_TEXT(cp936, utf8) std::string(cp936)
+#else
+#define NATIVE_TEXT(cp936, utf8) std::string(utf8)
+#endif
+
+extern const char kSeparator[];  // "\\" on Windows, "/" elsewhere
+
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::optional<std::string> ReadBytes(const std::string& path);
+bool PathExists(const std::string& path);
+bool MakeFolder(const std::string& path);
+// A file of the given length without writing its bytes (sparse where possible).
+bool MakeSizedFile(const std::string& path, std::uint64_t length);
+// Bumps the file's content so its size and time change.
+void AppendByte(const std::string& path);
+// Deterministic content of a given length.
+std::string PatternBytes(std::size_t length, unsigned seed = 1);
+
+// Holds a file open without sharing (Windows) so nobody else can open it.
+class ExclusiveLock {
+ public:
+  explicit ExclusiveLock(const std::string& path);
+  ~ExclusiveLock();
+  bool held() const { return m_held; }
+
+ private:
+  std::intptr_t m_handle = 0;
+  bool m_held = false;
+};
