@@ -1,0 +1,49 @@
+# Sourced by the build-and-run and the test scripts: the Wine prefix inside
+# the build folder, a private X display, and a persistent wineserver.
+
+ROOT="${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix}"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+
+# Creates the prefix once: code page 936 comes from LANG; Managed=N gives
+# windows their own captions without a window manager.
+prepare_wine_prefix() {
+  if [[ -f "$WINEPREFIX/.sorvan-ready" ]]; then return; fi
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.sorvan-ready"
+}
+
+# Starts Xvfb on the first free display number and exports DISPLAY.
+start_display() {
+  local n=90
+  while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do
+    [[ -e /tmp/.X11-unix/X$n ]] && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start on :$n" >&2
+  return 1
+}
+
+# A wineserver started by a test would inherit the test's output pipe and
+# keep the runner waiting; one started here, detached, serves every test.
+start_wineserver() {
+  setsid wineserver -p </dev/null >/dev/null 2>&1
+  wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+}
+
+stop_wine_and_display() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [[ -n "${XVFB_PID:-}" ]]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
+}
