@@ -106,6 +106,21 @@ TEST(EncryptRun, NeverReplacesAnExistingName) {
   EXPECT_EQ(dir.Names(), (Names{"a.doc", "a.p6k"}));
 }
 
+TEST(EncryptRun, FolderEndingInTrailByte5CIsNotSplitThere) {
+  ScratchDir dir;
+  // 昞 is 0x95 0x5C in code page 936: its second byte is the backslash.
+  const std::string folder = dir / NATIVE_TEXT("ab\x95\x5C", "ab\xE6\x98\x9E");
+  ASSERT_TRUE(MakeFolder(folder));
+  const std::string source = folder + kSeparator + "x.txt";
+  WriteBytes(source, "inside");
+  RecordingView view = RunEncrypt({source}, "pw");
+  ASSERT_EQ(view.outcomes, std::vector<Outcome>{Outcome::Done});
+  EXPECT_EQ(view.rows[0].path, folder + kSeparator + "x.p6k");
+  EXPECT_EQ(ReadBytes(folder + kSeparator + "x.p6k"),
+            ContainerFromLayout("inside", "txt", DeriveKey("pw")));
+  EXPECT_EQ(dir.Names().size(), 1u);  // nothing written beside the folder
+}
+
 TEST(EncryptRun, UpdateOrderAndButtons) {
   ScratchDir dir;
   WriteBytes(dir / "ok.txt", "fine");
@@ -134,6 +149,17 @@ TEST(EncryptRun, FileHeldOpenByAnotherProgramFails) {
   RecordingView view = RunEncrypt({dir / "held.txt"}, "pw");
   EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::OpenFailed});
   EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
+}
+
+TEST(EncryptRun, UpperCaseSuffixOnACaseInsensitiveVolumeIsNotReplaced) {
+  // REPORT.P6K fails the suffix test, and its container name REPORT.p6k is
+  // the file itself on a volume that ignores case.
+  ScratchDir dir;
+  WriteBytes(dir / "REPORT.P6K", "mine");
+  RecordingView view = RunEncrypt({dir / "REPORT.P6K"}, "pw");
+  EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::NameTaken});
+  EXPECT_EQ(ReadBytes(dir / "REPORT.P6K"), "mine");
+  EXPECT_EQ(dir.Names(), Names{"REPORT.P6K"});
 }
 #else
 TEST(EncryptRun, PosixRefusesLinksAndNamesCodePage936CannotHold) {
