@@ -13,7 +13,7 @@
 namespace {
 
 unsigned RandomBits() {
-  static std::mt19937 generator(static_cast<unsigned>(
+  thread_local std::mt19937 generator(static_cast<unsigned>(
       std::random_device{}() ^
       std::chrono::high_resolution_clock::now().time_since_epoch().count() ^
       std::hash<std::thread::id>{}(std::this_thread::get_id())));

@@ -81,11 +81,14 @@ ScratchDir::ScratchDir() {
 
 ScratchDir::~ScratchDir() { RemoveTree(m_path); }
 
-std::vector<std::string> ScratchDir::Names() const {
+std::vector<std::string> ScratchDir::Names() const { return ListFolder(m_path); }
+
+std::vector<std::string> ListFolder(std::string folder) {
+  if (folder.empty() || folder.back() != kSeparator[0]) folder += kSeparator;
   std::vector<std::string> names;
 #ifdef _WIN32
   WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((m_path + "*").c_str(), &data);
+  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
   if (find != INVALID_HANDLE_VALUE) {
     do {
       std::string name = data.cFileName;
@@ -94,7 +97,7 @@ std::vector<std::string> ScratchDir::Names() const {
     FindClose(find);
   }
 #else
-  if (DIR* dir = opendir(m_path.c_str())) {
+  if (DIR* dir = opendir(folder.c_str())) {
     while (dirent* entry = readdir(dir)) {
       std::string name = entry->d_name;
       if (name != "." && name != "..") names.push_back(name);

@@ -30,7 +30,10 @@ class ScratchDir {
 #define NATIVE_TEXT(cp936, utf8) std::string(utf8)
 #endif
 
-extern const char kSeparator[];  // "\\" on Windows, "/" elsewhere
+extern const char kSeparator[];
+
+// Names in a folder, sorted, without "." and "..".
+std::vector<std::string> ListFolder(std::string folder);  // "\\" on Windows, "/" elsewhere
 
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadBytes(const std::string& path);
