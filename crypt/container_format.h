@@ -27,7 +27,7 @@ inline std::uint8_t DataMask(std::uint8_t key, std::uint64_t sourceLength) {
   return static_cast<std::uint8_t>(key ^ static_cast<std::uint8_t>(sourceLength & 0xFF));
 }
 
-// XOR every byte with mask; written as a plain loop so the compiler vectorises it.
+// XOR every byte with mask, in loops the compiler vectorises.
 void ApplyMask(unsigned char* data, std::size_t size, std::uint8_t mask);
 
 // The 21 trailer bytes for an extension (container bytes, without its dot).

@@ -1,0 +1,93 @@
+#include "console_view.h"
+
+#include <cstdio>
+
+#include "file_names.h"
+#include "output_writer.h"
+#include "status_text.h"
+#include "terminal.h"
+
+namespace {
+
+// Smaller files pass in a buffer or two: a bar would only flicker.
+constexpr std::uint64_t kProgressFloor = 2 * kTransferBufferSize;
+constexpr std::size_t kShownNameBytes = 40;
+
+// Bytes of the character that starts at name[i]: a double-byte character of
+// the ANSI code page on Windows, a UTF-8 sequence elsewhere.
+std::size_t CharacterLength(const std::string& name, std::size_t i) {
+#ifdef _WIN32
+  return NativePathRules().isLeadByte(static_cast<unsigned char>(name[i])) ? 2 : 1;
+#else
+  std::size_t n = 1;
+  while (i + n < name.size() && (static_cast<unsigned char>(name[i + n]) & 0xC0) == 0x80) ++n;
+  return n;
+#endif
+}
+
+// At most limit bytes of name, never cutting a character in two.
+std::string Shortened(const std::string& name, std::size_t limit) {
+  if (name.size() <= limit) return name;
+  std::size_t end = 0;
+  while (end + CharacterLength(name, end) <= limit) end += CharacterLength(name, end);
+  return name.substr(0, end) + "...";
+}
+
+}  // namespace
+
+ConsoleView::ConsoleView(RunKind kind, std::vector<Row> rows, bool showProgress)
+    : m_kind(kind), m_rows(std::move(rows)), m_showProgress(showProgress) {}
+
+bool ConsoleView::ReadRowPath(int row, std::string& path) {
+  if (row < 0 || row >= RowCount()) return false;
+  if (m_rows[row].refused) {
+    // The engine skips a row that names no file; the row still gets its line.
+    PrintRow(RowStatus::Failed, m_rows[row].path);
+    return false;
+  }
+  path = m_rows[row].path;
+  m_fileName = Shortened(path.substr(SplitPath(path, NativePathRules()).directory.size()),
+                         kShownNameBytes);
+  m_fileStart = std::chrono::steady_clock::now();
+  m_lastDrawn = {};
+  return true;
+}
+
+void ConsoleView::RowFinished(int, Outcome outcome, const std::string& shownPath) {
+  ClearProgress();
+  if (outcome == Outcome::Done) ++m_succeeded;
+  PrintRow(LookOf(m_kind, outcome).status, shownPath);
+}
+
+void ConsoleView::PrintRow(RowStatus status, const std::string& path) {
+  std::string line = ConsoleText(StatusText(status)) + "\t" + path + "\n";
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fflush(stdout);
+}
+
+void ConsoleView::BytesDone(std::uint64_t done, std::uint64_t total) {
+  if (!m_showProgress || total <= kProgressFloor) return;
+  auto now = std::chrono::steady_clock::now();
+  if (done < total && now - m_lastDrawn < std::chrono::milliseconds(100)) return;
+  m_lastDrawn = now;
+  double seconds = std::chrono::duration<double>(now - m_fileStart).count();
+  double rate = seconds > 0 ? static_cast<double>(done) / (1024.0 * 1024.0) / seconds : 0;
+  int percent = static_cast<int>(done * 100 / total);
+  const int barWidth = 20;
+  std::string bar(static_cast<std::size_t>(percent * barWidth / 100), '#');
+  bar.resize(barWidth, '.');
+  char figures[64];
+  std::snprintf(figures, sizeof figures, " [%s] %3d%% %7.1f MiB/s", bar.c_str(), percent, rate);
+  std::string text = m_fileName + figures;
+  std::string padding(m_drawnWidth > text.size() ? m_drawnWidth - text.size() : 0, ' ');
+  std::fprintf(stderr, "\r%s%s", text.c_str(), padding.c_str());
+  std::fflush(stderr);
+  m_drawnWidth = text.size();
+}
+
+void ConsoleView::ClearProgress() {
+  if (m_drawnWidth == 0) return;
+  std::fprintf(stderr, "\r%s\r", std::string(m_drawnWidth, ' ').c_str());
+  std::fflush(stderr);
+  m_drawnWidth = 0;
+}

@@ -1,0 +1,64 @@
+// p6k: the program's encryption and decryption runs on the command line.
+#include <cstdio>
+#include <string>
+
+#include "arguments.h"
+#include "batch_run.h"
+#include "console_view.h"
+#include "key.h"
+#include "password.h"
+#include "path_expansion.h"
+#include "stop_request.h"
+#include "stop_signal.h"
+#include "terminal.h"
+
+namespace {
+
+const char kVersion[] = "p6k 1.0.0\n";
+
+enum ExitStatus { kAllSucceeded = 0, kSomeFailed = 1, kWrongUsage = 2, kStopped = 130 };
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "p6k: %s (see p6k --help)\n", message.c_str());
+  return kWrongUsage;
+}
+
+int Stopped() {
+  std::fprintf(stderr, "p6k: stopped; the file in hand was left as it was\n");
+  return kStopped;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ParsedArguments parsed = ParseArguments(argc, argv);
+  if (!parsed.arguments) return UsageError(parsed.error);
+  const Arguments& args = *parsed.arguments;
+  if (args.action == Arguments::Action::Help) {
+    std::fputs(kUsage, stdout);
+    return kAllSucceeded;
+  }
+  if (args.action == Arguments::Action::Version) {
+    std::fputs(kVersion, stdout);
+    return kAllSucceeded;
+  }
+
+  StopRequest stop;
+  InstallStopHandlers(stop);
+  PasswordReading password = ReadPassword(args.kind, args.passwordFile, stop);
+  if (password.stopped) return Stopped();
+  if (!password.bytes) return UsageError(password.error);
+
+  ConsoleView view(args.kind, ExpandPaths(args.paths, args.recursive), IsTerminal(stderr));
+  RunSettings settings;
+  settings.rowCount = view.RowCount();
+  settings.key = DeriveKey(*password.bytes);
+  settings.stop = &stop;
+  if (args.kind == RunKind::Encrypt)
+    EncryptRows(view, settings);
+  else
+    DecryptRows(view, settings);
+
+  if (stop.Requested()) return Stopped();
+  return view.AllSucceeded() ? kAllSucceeded : kSomeFailed;
+}

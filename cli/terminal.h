@@ -1,0 +1,18 @@
+#pragma once
+#include <cstdio>
+#include <string>
+
+class StopRequest;
+
+// Whether the stream is an interactive terminal (or console).
+bool IsTerminal(std::FILE* stream);
+
+// Text of the program, written in UTF-8, as the console expects it: UTF-8 on
+// POSIX, the ANSI code page on Windows (where paths already are ANSI).
+std::string ConsoleText(const std::string& utf8);
+
+enum class PromptResult { Read, NoTerminal, Stopped };
+
+// Asks on the terminal itself, not on the redirected standard streams, and
+// reads one line without echo. The line end is not part of the result.
+PromptResult ReadHiddenLine(const char* prompt, const StopRequest& stop, std::string& line);

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+
+#include "p6k_process.h"
+#include "run_helpers.h"
+#include "scratch_dir.h"
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+std::string Sealed(const std::string& plain, const std::string& ext, const std::string& pw = "pw") {
+  return ContainerFromLayout(plain, ext, DeriveKey(pw));
+}
+
+Files FilesIn(const ScratchDir& dir) {
+  Files files;
+  for (auto& name : dir.Names()) files[name] = ReadBytes(dir / name).value_or("<unreadable>");
+  return files;
+}
+
+// Every status line and exit code, with the files each row leaves behind.
+TEST(StatusLines, EachRowOutcomeAndTheExitStatus) {
+  struct Case {
+    const char* what;
+    const char* command;
+    Files before;
+    std::vector<std::string> args;
+    std::vector<std::pair<std::string, std::string>> lines;  // status, name
+    int exitCode;
+    Files after;
+  } cases[] = {
+      {"encrypts", "encrypt", {{"a.txt", "hello"}}, {"a.txt"},
+       {{kSuccess, "a.p6k"}}, 0, {{"a.p6k", Sealed("hello", "txt")}}},
+      {"name ends in p6k", "encrypt", {{"x.p6k", "data"}}, {"x.p6k"},
+       {{kAlreadyEncrypted, "x.p6k"}}, 1, {{"x.p6k", "data"}}},
+      {"renamed container", "encrypt", {{"y.dat", Sealed("data", "txt")}}, {"y.dat"},
+       {{kAlreadyEncrypted, "y.dat"}}, 1, {{"y.dat", Sealed("data", "txt")}}},
+      {"container name taken", "encrypt", {{"a.txt", "hello"}, {"a.p6k", "other"}}, {"a.txt"},
+       {{kNameTaken, "a.txt"}}, 1, {{"a.txt", "hello"}, {"a.p6k", "other"}}},
+      {"missing path", "encrypt", {}, {"missing.txt"}, {{kFailed, "missing.txt"}}, 1, {}},
+      {"one of two fails", "encrypt", {{"a.txt", "hello"}}, {"missing.txt", "a.txt"},
+       {{kFailed, "missing.txt"}, {kSuccess, "a.p6k"}}, 1, {{"a.p6k", Sealed("hello", "txt")}}},
+      {"decrypts", "decrypt", {{"a.p6k", Sealed("hello", "txt")}}, {"a.p6k"},
+       {{kSuccess, "a.txt"}}, 0, {{"a.txt", "hello"}}},
+      {"empty container", "decrypt", {{"e.p6k", Sealed("", "txt")}}, {"e.p6k"},
+       {{kSuccess, "e.txt"}}, 0, {{"e.txt", ""}}},
+      {"wrong password", "decrypt", {{"a.p6k", Sealed("hello", "txt", "other")}}, {"a.p6k"},
+       {{kFailed, "a.p6k"}}, 1, {{"a.p6k", Sealed("hello", "txt", "other")}}},
+      {"not a container name", "decrypt", {{"a.txt", "hello"}}, {"a.txt"},
+       {{kNotEncrypted, "a.txt"}}, 1, {{"a.txt", "hello"}}},
+      {"upper-case suffix", "decrypt", {{"A.P6K", Sealed("hello", "txt")}}, {"A.P6K"},
+       {{kNotEncrypted, "A.P6K"}}, 1, {{"A.P6K", Sealed("hello", "txt")}}},
+      {"restored name taken", "decrypt", {{"a.p6k", Sealed("hello", "txt")}, {"a.txt", "keep"}},
+       {"a.p6k"}, {{kNameTaken, "a.p6k"}}, 1, {{"a.p6k", Sealed("hello", "txt")}, {"a.txt", "keep"}}},
+      {"ordinary file named p6k", "decrypt", {{"fake.p6k", "just some text here, long"}},
+       {"fake.p6k"}, {{kFailed, "fake.p6k"}}, 1, {{"fake.p6k", "just some text here, long"}}},
+      {"shorter than a trailer", "decrypt", {{"s.p6k", "abc"}}, {"s.p6k"},
+       {{kFailed, "s.p6k"}}, 1, {{"s.p6k", "abc"}}},
+  };
+  ASSERT_NE(DeriveKey("pw"), DeriveKey("other"));
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    for (auto& [name, content] : c.before) WriteBytes(dir / name, content);
+    std::vector<std::string> args{c.command};
+    for (auto& a : c.args) args.push_back(dir / a);
+    std::vector<std::string> expected;
+    for (auto& [status, name] : c.lines) expected.push_back(Line(status, dir / name));
+
+    ProcessResult r = P6k(args);
+    EXPECT_EQ(r.OutLines(), expected);
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(FilesIn(dir), c.after);
+  }
+}
+
+TEST(StatusLines, SizeLimitInEitherDirection) {
+  struct Case { const char* command; const char* name; const char* status; } cases[] = {
+      {"encrypt", "big.bin", kTooLargeEncrypt},
+      {"decrypt", "big.p6k", kTooLargeDecrypt},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    ScratchDir dir;
+    ASSERT_TRUE(MakeSizedFile(dir / c.name, 0x42000001ull));  // sparse: nothing is written
+    ProcessResult r = P6k({c.command, dir / c.name});
+    EXPECT_EQ(r.OutLines(), std::vector<std::string>{Line(c.status, dir / c.name)});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{c.name});
+  }
+}
+
+// With the password 密码 the tool on Linux writes the very bytes the Windows
+// program writes: password and extension as code page 936 bytes.
+TEST(StatusLines, ContainerBytesMatchTheWindowsProgram) {
+  const std::string passwordCp936 = "\xC3\xDC\xC2\xEB";
+  const std::string extensionCp936 = "\xCE\xC4\xB5\xB5";
+  ASSERT_NE(DeriveKey(passwordCp936), DeriveKey("密码"));  // so the conversion shows
+  ScratchDir dir;
+  const std::string plain = PatternBytes(70000);
+  WriteBytes(dir / "报告.文档", plain);
+  ProcessResult r = P6k({"encrypt", dir / "报告.文档"}, {{"P6K_PASSWORD", "密码"}});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.OutLines(), std::vector<std::string>{Line(kSuccess, dir / "报告.p6k")});
+  EXPECT_EQ(ReadBytes(dir / "报告.p6k"),
+            ContainerFromLayout(plain, extensionCp936, DeriveKey(passwordCp936)));
+}
+
+}  // namespace

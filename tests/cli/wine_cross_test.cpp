@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "p6k_process.h"
+#include "run_helpers.h"
+#include "scratch_dir.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Code page 936 bytes, as p6k.exe prints and takes them.
+const std::string kSuccess936 = "\xB3\xC9\xB9\xA6";  // 成功
+const std::string kReport936 = "\xB1\xA8\xB8\xE6";   // 报告
+const std::string kDocument936 = "\xCE\xC4\xB5\xB5"; // 文档
+const std::string kPassword936 = "\xC3\xDC\xC2\xEB"; // 密码
+
+// The Windows build of the same tree, next to this one.
+bool WindowsToolBuilt() { return access(P6K_EXE_PATH, R_OK) == 0; }
+
+// A Unix path as Wine's drive Z: shows it.
+std::string WinePath(const std::string& path) {
+  std::string windows = "Z:" + path;
+  for (char& c : windows)
+    if (c == '/') c = '\\';
+  return windows;
+}
+
+ProcessResult P6kExe(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{WINE_RUN_PATH, P6K_EXE_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  // The Unix side speaks UTF-8; Wine hands the program code page 936.
+  return RunProcess(argv, {{"P6K_PASSWORD", "密码"}});
+}
+
+#define SKIP_WITHOUT_WINDOWS_BUILD()                                                      \
+  if (!WindowsToolBuilt())                                                                \
+  GTEST_SKIP() << P6K_EXE_PATH << " is not built; build the win32 tree to run this test"
+
+TEST(WineCross, NativeContainersOpenInTheWindowsTool) {
+  SKIP_WITHOUT_WINDOWS_BUILD();
+  ScratchDir dir;
+  const std::string chinese = PatternBytes(9000, 5);
+  WriteBytes(dir / "报告.txt", chinese);
+  WriteBytes(dir / "a.txt", "ascii");
+  ProcessResult native = P6k({"encrypt", dir.path()}, {{"P6K_PASSWORD", "密码"}});
+  ASSERT_EQ(native.exitCode, 0) << native.err;
+  ASSERT_EQ(dir.Names(), (Lines{"a.p6k", "报告.p6k"}));
+
+  const std::string folder = WinePath(dir.path());  // ends in a backslash
+  ProcessResult windows = P6kExe({"decrypt", folder});
+  EXPECT_EQ(windows.exitCode, 0) << windows.err;
+  EXPECT_EQ(windows.OutLines(), (Lines{kSuccess936 + "\t" + folder + "a.txt",
+                                       kSuccess936 + "\t" + folder + kReport936 + ".txt"}));
+  EXPECT_EQ(dir.Names(), (Lines{"a.txt", "报告.txt"}));
+  EXPECT_EQ(ReadBytes(dir / "报告.txt"), chinese);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "ascii");
+}
+
+TEST(WineCross, WindowsContainersOpenNatively) {
+  SKIP_WITHOUT_WINDOWS_BUILD();
+  ScratchDir dir;
+  const std::string plain = PatternBytes(5 * 1024 * 1024 + 3, 6);
+  WriteBytes(dir / "报告.文档", plain);
+  const std::string folder = WinePath(dir.path());
+  // Arguments cross in UTF-8 and reach the program in code page 936.
+  ProcessResult windows = P6kExe({"encrypt", folder + "报告.文档"});
+  EXPECT_EQ(windows.exitCode, 0) << windows.err;
+  EXPECT_EQ(windows.OutLines(), Lines{kSuccess936 + "\t" + folder + kReport936 + ".p6k"});
+  ASSERT_EQ(dir.Names(), Lines{"报告.p6k"});
+  EXPECT_EQ(ReadBytes(dir / "报告.p6k"),
+            ContainerFromLayout(plain, kDocument936, DeriveKey(kPassword936)));
+
+  ProcessResult native = P6k({"decrypt", dir / "报告.p6k"}, {{"P6K_PASSWORD", "密码"}});
+  EXPECT_EQ(native.exitCode, 0) << native.err;
+  EXPECT_EQ(native.OutLines(), Lines{Line(kSuccess, dir / "报告.文档")});
+  EXPECT_EQ(ReadBytes(dir / "报告.文档"), plain);
+}
+
+}  // namespace
