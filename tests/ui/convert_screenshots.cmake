@@ -1,0 +1,13 @@
+# Converts every BMP screenshot in DIR to PNG with ImageMagick.
+file(GLOB shots ${DIR}/*.bmp)
+if(NOT shots)
+  message(FATAL_ERROR "no screenshots in ${DIR}")
+endif()
+foreach(bmp ${shots})
+  string(REGEX REPLACE "\\.bmp$" ".png" png ${bmp})
+  execute_process(COMMAND convert ${bmp} ${png} RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "convert failed for ${bmp}")
+  endif()
+  file(REMOVE ${bmp})
+endforeach()

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "resource.h"
+#include "scratch_dir.h"
+#include "window_driver.h"
+
+namespace {
+
+std::vector<std::string> Paths(const std::vector<Row>& rows) {
+  std::vector<std::string> paths;
+  for (auto& r : rows) paths.push_back(r.path);
+  return paths;
+}
+
+// The names directly in a folder, in the order the system lists them.
+std::vector<std::string> ListedFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+  do {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+  return names;
+}
+
+TEST(Drops, FolderGivesItsOwnFilesNewestOnTop) {
+  ScratchDir dir;
+  std::string folder = dir / "docs";
+  MakeFolder(folder);
+  for (const char* name : {"a.txt", "b.bin", "c"}) WriteBytes(folder + "\\" + name, name);
+  MakeFolder(folder + "\\sub");
+  WriteBytes(folder + "\\sub\\deep.txt", "deep");
+  MakeFolder(dir / "empty");
+
+  WindowDriver ui;
+  ui.Drop({folder});
+  std::vector<std::string> expected;
+  for (auto& name : ListedFiles(folder)) expected.insert(expected.begin(), folder + "\\" + name);
+  ASSERT_EQ(expected.size(), 3u);
+  EXPECT_EQ(Paths(ui.Rows()), expected);
+
+  // An empty folder adds nothing, yet every row is ready again.
+  ui.dialog().m_wndFileList.SetItemText(0, 1, kSuccess);
+  ui.dialog().m_wndFileList.SetItemImage(0, kTick);
+  ui.Drop({dir / "empty"});
+  std::vector<Row> rows = ui.Rows();
+  ASSERT_EQ(rows.size(), 3u);
+  for (auto& r : rows) EXPECT_EQ(r.status, kReady);
+  for (auto& r : rows) EXPECT_EQ(r.image, kDot);
+}
+
+// Shortcuts stand for their targets; a missing item or a shortcut whose
+// target is gone adds nothing; the same file twice gives two rows.
+TEST(Drops, ShortcutsBecomeTheirTargetsAndMissingItemsAreSkipped) {
+  ScratchDir dir;
+  std::string file = dir / NATIVE_TEXT("\xCE\xC4\xBC\xFE.txt", "文件.txt");
+  WriteBytes(file, "x");
+  std::string folder = dir / "folder";
+  MakeFolder(folder);
+  WriteBytes(folder + "\\inside.txt", "y");
+  WriteBytes(dir / "gone.txt", "z");
+  WindowDriver ui;  // its list starts the component services the links need
+  ASSERT_TRUE(MakeShortcut(dir / "file.lnk", file));
+  ASSERT_TRUE(MakeShortcut(dir / "folder.lnk", folder));
+  ASSERT_TRUE(MakeShortcut(dir / "gone.lnk", dir / "gone.txt"));
+  DeleteFileA((dir / "gone.txt").c_str());
+
+  ui.Drop({dir / "file.lnk", dir / "missing.txt", dir / "folder.lnk", dir / "gone.lnk", file});
+  EXPECT_EQ(Paths(ui.Rows()), (std::vector<std::string>{file, folder + "\\inside.txt", file}));
+}
+
+TEST(Drops, ClearEmptiesTheList) {
+  ScratchDir dir;
+  WriteBytes(dir / "a.txt", "a");
+  WindowDriver ui;
+  ui.Drop({dir / "a.txt", dir / "a.txt"});
+  EXPECT_EQ(ui.Rows().size(), 2u);
+  ui.Click(IDC_CLEAR_LIST);
+  EXPECT_TRUE(ui.Rows().empty());
+  ui.Click(IDC_CLEAR_LIST);
+  EXPECT_TRUE(ui.Rows().empty());
+}
+
+}  // namespace

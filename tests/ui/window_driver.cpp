@@ -1,0 +1,228 @@
+#include "window_driver.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "resource.h"
+
+const std::wstring kReady = L"就绪", kSuccess = L"成功", kFailed = L"失败",
+                   kAlreadyEncrypted = L"被加密过的", kNotEncrypted = L"没有被加密过的",
+                   kNameTaken = L"失败,文件已存在";
+
+namespace {
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
+  return text;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = L"";
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+BOOL CALLBACK FindBoxText(HWND child, LPARAM found) {
+  if (ClassOf(child) == L"Static" && GetWindowTextLengthW(child) > 0) {
+    *reinterpret_cast<std::wstring*>(found) = TextOf(child);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+struct BoxSearch {
+  HWND owner;
+  HWND box;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM search) {
+  BoxSearch& s = *reinterpret_cast<BoxSearch*>(search);
+  if (ClassOf(window) == L"#32770" && GetWindow(window, GW_OWNER) == s.owner &&
+      IsWindowVisible(window)) {
+    s.box = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+BoxWatcher::BoxWatcher(HWND owner) : m_owner(owner), m_thread([this] { Watch(); }) {}
+
+BoxWatcher::~BoxWatcher() {
+  m_stop = true;
+  m_thread.join();
+}
+
+std::vector<Box> BoxWatcher::Take() {
+  std::lock_guard<std::mutex> hold(m_lock);
+  std::vector<Box> boxes;
+  boxes.swap(m_boxes);
+  return boxes;
+}
+
+void BoxWatcher::Watch() {
+  HWND last = nullptr;
+  while (!m_stop) {
+    BoxSearch search = {m_owner, nullptr};
+    EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
+    if (search.box && search.box != last) {
+      Box box;
+      box.caption = TextOf(search.box);
+      EnumChildWindows(search.box, &FindBoxText, reinterpret_cast<LPARAM>(&box.text));
+      {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_boxes.push_back(box);
+      }
+      last = search.box;
+      PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+    }
+    Sleep(10);
+  }
+}
+
+WindowDriver::WindowDriver() {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  m_dialog.reset(new CSorvanDlg());
+  if (m_dialog->Create()) m_window = m_dialog->GetSafeHwnd();
+  m_boxes.reset(new BoxWatcher(m_window));
+  PumpIdle();
+}
+
+WindowDriver::~WindowDriver() {
+  m_boxes.reset();
+  m_dialog.reset();
+}
+
+void WindowDriver::PumpIdle() {
+  while (m_dialog->PumpMessage()) {
+  }
+}
+
+void WindowDriver::PumpUntil(const std::function<bool()>& done) {
+  while (!done()) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    while (!done() && m_dialog->PumpMessage()) {
+    }
+  }
+}
+
+void WindowDriver::Drop(const std::vector<std::string>& paths) {
+  size_t bytes = sizeof(DROPFILES) + 1;
+  for (auto& p : paths) bytes += p.size() + 1;
+  HGLOBAL memory = GlobalAlloc(GHND, bytes);
+  auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+  files->pFiles = sizeof(DROPFILES);
+  files->fWide = FALSE;
+  char* name = reinterpret_cast<char*>(files + 1);
+  for (auto& p : paths) {
+    std::memcpy(name, p.c_str(), p.size() + 1);
+    name += p.size() + 1;
+  }
+  GlobalUnlock(memory);
+  PostMessageW(item(IDC_FILE_LIST), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  PumpIdle();
+}
+
+std::vector<Box> WindowDriver::Click(int id) {
+  SendMessageW(item(id), BM_CLICK, 0, 0);
+  return m_boxes->Take();
+}
+
+void WindowDriver::PressKey(HWND target, WPARAM key) {
+  SetFocus(target);
+  PostMessageW(target, WM_KEYDOWN, key, 1);
+  PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+  PumpIdle();
+}
+
+void WindowDriver::ClickList(int row) {
+  HWND list = item(IDC_FILE_LIST);
+  RECT cell = {};
+  if (row >= 0) {
+    cell.left = LVIR_LABEL;
+    SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
+  } else {
+    GetClientRect(list, &cell);
+    cell.top = cell.bottom - 4;
+  }
+  LPARAM at = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  PumpIdle();
+}
+
+std::vector<Row> WindowDriver::Rows() {
+  std::vector<Row> rows;
+  ListView& list = m_dialog->m_wndFileList;
+  for (int i = 0; i < list.GetItemCount(); ++i)
+    rows.push_back({list.GetItemText(i, 0), list.GetItemTextW(i, 1), list.GetItemImage(i)});
+  return rows;
+}
+
+// The window as the screen shows it, as a 24-bit BMP beside the build; the
+// test step converts it to PNG.
+void WindowDriver::Screenshot(const std::string& name) {
+  RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  PumpIdle();
+  RECT r;
+  GetWindowRect(m_window, &r);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  DWORD stride = ((width * 3 + 3) / 4) * 4;
+  DWORD imageSize = stride * height;
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + imageSize;
+  std::string folder = std::string("Z:") + SORVAN_SCREENSHOT_DIR;
+  for (char& c : folder)
+    if (c == '/') c = '\\';
+  CreateDirectoryA(folder.c_str(), nullptr);
+  HANDLE out = CreateFileA((folder + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written;
+  WriteFile(out, &file, sizeof file, &written, nullptr);
+  WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr);
+  WriteFile(out, bits, imageSize, &written, nullptr);
+  CloseHandle(out);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+bool MakeShortcut(const std::string& link, const std::string& target) {
+  IShellLinkA* shell = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&shell))))
+    return false;
+  bool saved = false;
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(shell->SetPath(target.c_str())) &&
+      SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    std::wstring wide(link.size() + 1, L'\0');
+    wide.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1));
+    saved = SUCCEEDED(file->Save(wide.c_str(), TRUE));
+    file->Release();
+  }
+  shell->Release();
+  return saved;
+}

@@ -1,0 +1,96 @@
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "resource.h"
+#include "sorvan_dlg.h"
+
+// Drives the real main window in the test process as a user would: drops,
+// typing, clicks, keys; message boxes are read and dismissed by a watcher.
+
+struct Box {
+  std::wstring caption;
+  std::wstring text;
+};
+
+// Watches for message boxes owned by a window, records caption and text,
+// and presses OK. The window's thread is blocked inside the box meanwhile,
+// so a box is always recorded before the click that raised it returns.
+class BoxWatcher {
+ public:
+  explicit BoxWatcher(HWND owner);
+  ~BoxWatcher();
+  std::vector<Box> Take();
+
+ private:
+  void Watch();
+  HWND m_owner;
+  std::atomic<bool> m_stop{false};
+  std::mutex m_lock;
+  std::vector<Box> m_boxes;
+  std::thread m_thread;
+};
+
+struct Row {
+  std::string path;
+  std::wstring status;
+  int image;
+  bool operator==(const Row& o) const {
+    return path == o.path && status == o.status && image == o.image;
+  }
+};
+
+class WindowDriver {
+ public:
+  WindowDriver();
+  ~WindowDriver();
+
+  CSorvanDlg& dialog() { return *m_dialog; }
+  HWND window() const { return m_window; }
+  HWND item(int id) const { return GetDlgItem(m_window, id); }
+
+  // Serves the queue until it is empty.
+  void PumpIdle();
+  // Serves the queue until done() holds.
+  void PumpUntil(const std::function<bool()>& done);
+  void WaitForRun() {
+    PumpUntil([this] { return !m_dialog->IsRunning(); });
+    PumpIdle();
+  }
+
+  // A drop handle built like the shell's, posted to the list.
+  void Drop(const std::vector<std::string>& paths);
+  void Type(int id, const std::wstring& text) { SetDlgItemTextW(m_window, id, text.c_str()); }
+  void TypePasswords(const std::wstring& password) {
+    Type(IDC_PASSWORD, password);
+    Type(IDC_CONFIRM, password);
+  }
+  // A click; returns the message boxes it raised.
+  std::vector<Box> Click(int id);
+  std::vector<Box> TakeBoxes() { return m_boxes->Take(); }
+  void PressKey(HWND target, WPARAM key);
+  // A left click on a row of the list, or below the rows for -1.
+  void ClickList(int row);
+
+  std::vector<Row> Rows();
+  void Screenshot(const std::string& name);
+
+ private:
+  std::unique_ptr<CSorvanDlg> m_dialog;
+  HWND m_window = nullptr;
+  std::unique_ptr<BoxWatcher> m_boxes;
+};
+
+// A shortcut file made with the shell's link object.
+bool MakeShortcut(const std::string& link, const std::string& target);
+
+// Status texts as the window shows them.
+extern const std::wstring kReady, kSuccess, kFailed, kAlreadyEncrypted, kNotEncrypted, kNameTaken;
+const int kTick = 0, kDot = 1, kCross = 2;

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "resource.h"
+#include "scratch_dir.h"
+#include "window_driver.h"
+
+namespace {
+
+TEST(MainWindow, OpensCentredTopmostWithTheTemplateLayout) {
+  WindowDriver ui;
+  HWND window = ui.window();
+  ASSERT_NE(window, nullptr);
+
+  RECT frame, area;
+  GetWindowRect(window, &frame);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  EXPECT_NEAR((frame.left + frame.right) / 2, (area.left + area.right) / 2, 1);
+  EXPECT_NEAR((frame.top + frame.bottom) / 2, (area.top + area.bottom) / 2, 1);
+  EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+  wchar_t caption[64];
+  GetWindowTextW(window, caption, 64);
+  EXPECT_EQ(std::wstring(caption), L"Tavrel文件加密 7.2 ");
+  EXPECT_FALSE(IsWindowVisible(ui.item(IDC_PROGRESS)));
+  EXPECT_FALSE(IsWindowVisible(ui.item(IDC_FILE_SIZE)));
+  EXPECT_EQ(GetFocus(), ui.item(IDC_PASSWORD));
+
+  HWND list = ui.item(IDC_FILE_LIST);
+  EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0x21);
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  ASSERT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 2);
+  wchar_t heading[16];
+  LVCOLUMNW column = {};
+  column.mask = LVCF_TEXT;
+  column.pszText = heading;
+  column.cchTextMax = 16;
+  SendMessageW(list, LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
+  EXPECT_EQ(std::wstring(heading), L"状态");
+
+  HMENU menu = GetSystemMenu(window, FALSE);
+  wchar_t about[64] = L"";
+  GetMenuStringW(menu, IDM_ABOUTBOX, about, 64, MF_BYCOMMAND);
+  EXPECT_EQ(std::wstring(about), L"关于 sorvan(&A)...");
+
+  ui.Screenshot("main-empty");
+}
+
+// A posted key passes through the window's message loop; Enter must press
+// no button and Escape must not close the window, whatever has the focus.
+TEST(MainWindow, EnterAndEscapeNeitherCloseNorPress) {
+  WindowDriver ui;
+  for (int id : {IDC_PASSWORD, IDC_CONFIRM, IDC_ENCRYPT, IDC_DECRYPT, IDC_CLEAR_LIST, IDC_FILE_LIST}) {
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+      SCOPED_TRACE("control " + std::to_string(id) + " key " + std::to_string(key));
+      ui.PressKey(ui.item(id), key);
+      EXPECT_FALSE(ui.dialog().HasEnded());
+      EXPECT_TRUE(IsWindowVisible(ui.window()));
+      EXPECT_TRUE(ui.TakeBoxes().empty());
+    }
+  }
+}
+
+TEST(MainWindow, CloseBoxEndsTheWindow) {
+  WindowDriver ui;
+  SendMessageW(ui.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  ui.PumpIdle();
+  EXPECT_TRUE(ui.dialog().HasEnded());
+  EXPECT_EQ(ui.dialog().Result(), IDCANCEL);
+}
+
+// A click stores the row's path, shows the file's size in the hidden field
+// and writes every stored value back into its field.
+TEST(FileRows, ClickShowsTheSizeAndRefreshesTheFields) {
+  ScratchDir dir;
+  WriteBytes(dir / "seven.txt", "1234567");
+  WriteBytes(dir / "held.txt", "12345");
+  WindowDriver ui;
+  ListView& list = ui.dialog().m_wndFileList;
+
+  ui.ClickList(-1);
+  wchar_t size[32] = L"";
+  GetDlgItemTextW(ui.window(), IDC_FILE_SIZE, size, 32);
+  EXPECT_EQ(std::wstring(size), L"") << "no row was ever selected";
+
+  ui.Drop({dir / "seven.txt", dir / "held.txt"});
+  struct Case {
+    std::string file;
+    const wchar_t* size;
+  } cases[] = {{"seven.txt", L"7"}, {"held.txt", L"0"}};
+  ExclusiveLock lock(dir / "held.txt");
+  ASSERT_TRUE(lock.held());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    ui.Type(IDC_PASSWORD, L"typed");
+    ui.ClickList(list.FindItem(dir / c.file));
+    GetDlgItemTextW(ui.window(), IDC_FILE_SIZE, size, 32);
+    EXPECT_EQ(std::wstring(size), c.size);
+    char path[MAX_PATH] = "";
+    GetDlgItemTextA(ui.window(), IDC_FILE_PATH, path, MAX_PATH);
+    EXPECT_EQ(std::string(path), dir / c.file);
+    EXPECT_EQ(GetWindowTextLengthW(ui.item(IDC_PASSWORD)), 0);
+  }
+}
+
+}  // namespace

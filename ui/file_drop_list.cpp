@@ -1,0 +1,115 @@
+#include "file_drop_list.h"
+
+#include <ole2.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <sys/stat.h>
+
+#include "resource.h"
+#include "win32/resource_text.h"
+
+CFileDropList::CFileDropList() {
+  HRESULT started = OleInitialize(nullptr);
+  // S_FALSE: already started on this thread, yet it still wants its own end.
+  if (SUCCEEDED(started))
+    m_bOleStarted = true;
+  else
+    ApplicationMessageBox(LoadText(IDS_OLE_INIT_FAILED));
+}
+
+CFileDropList::~CFileDropList() {
+  Detach();
+  if (m_bOleStarted) OleUninitialize();
+}
+
+bool CFileDropList::ConfigureDrops(const DropSettings& settings) {
+  if ((settings.flags & DROP_TO_HANDLER) && !settings.onPath) return false;
+  m_settings = settings;
+  return true;
+}
+
+int CFileDropList::AddPathRow(const std::string& path) {
+  if (!(m_settings.flags & DROP_KEEP_DUPLICATES) && FindItem(path) != -1) return -1;
+  return InsertItem(0, path);
+}
+
+std::string CFileDropList::ResolveShortcut(const std::string& path) {
+  std::string target;
+  if (path.empty()) return target;
+  IShellLinkA* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link))))
+    return target;
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], length);
+    if (length > 0 && SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
+      char buffer[MAX_PATH] = "";
+      WIN32_FIND_DATAA found;
+      link->GetPath(buffer, MAX_PATH, &found, SLGP_UNCPRIORITY);
+      target = buffer;
+    }
+    file->Release();
+  }
+  link->Release();
+  return target;
+}
+
+bool CFileDropList::ClassifyPath(const std::string& path, std::uint32_t& kind) const {
+  struct _stati64 status;
+  if (_stati64(path.c_str(), &status) != 0) return false;
+  if ((m_settings.flags & DROP_FOLDERS) && (status.st_mode & _S_IFDIR)) {
+    kind = PATH_IS_FOLDER;
+    return true;
+  }
+  if (!(m_settings.flags & DROP_FILES) || !(status.st_mode & _S_IFREG)) return false;
+  kind = PATH_IS_FILE;
+  if (!(m_settings.flags & DROP_BY_EXTENSION)) return true;
+  // PathFindExtensionA and lstrcmpiA step over double-byte characters.
+  return lstrcmpiA(PathFindExtensionA(path.c_str()), m_settings.extension.c_str()) == 0;
+}
+
+void CFileDropList::AcceptDroppedPath(const std::string& dropped) {
+  std::string path = dropped;
+  std::string target = ResolveShortcut(path);
+  if (!target.empty()) path = target;
+  std::uint32_t kind = 0;
+  if (!ClassifyPath(path, kind)) return;
+  if (m_settings.flags & DROP_TO_HANDLER) {
+    if (m_settings.onPath) m_settings.onPath(*this, path, kind);
+  } else {
+    AddPathRow(path);
+  }
+}
+
+void CFileDropList::OnDropFiles(HDROP drop) {
+  if (!m_acceptsDrops || m_acceptsDrops()) {
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      // Sized from the item itself: a path cut at 260 characters could name
+      // another file.
+      UINT length = DragQueryFileA(drop, i, nullptr, 0);
+      if (length == 0) continue;
+      std::string path(length + 1, '\0');
+      path.resize(DragQueryFileA(drop, i, &path[0], length + 1));
+      AcceptDroppedPath(path);
+    }
+  }
+  DragFinish(drop);
+}
+
+LRESULT CFileDropList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
+    case WM_CREATE:
+      if (Default(message, wParam, lParam) == -1) return -1;
+      DragAcceptFiles(m_hWnd, TRUE);
+      return 0;
+    default:
+      return Default(message, wParam, lParam);
+  }
+}

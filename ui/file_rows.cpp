@@ -1,0 +1,99 @@
+#include "file_rows.h"
+
+#include "outcome.h"
+#include "resource.h"
+#include "status_text.h"
+#include "win32/resource_text.h"
+
+namespace {
+
+const int kReadyImage = static_cast<int>(RowImage::Dot);
+
+void AddReadyRow(ListView& list, const std::string& path) {
+  int row = list.InsertItem(0, path, kReadyImage);
+  if (row >= 0) list.SetItemText(row, 1, StatusText(RowStatus::Ready));
+}
+
+void AddFolderFiles(ListView& list, const std::string& folder) {
+  std::string pattern = folder + "\\*.*";
+  std::string prefix = pattern.substr(0, pattern.size() - 3);
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string name = entry.cFileName;
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..")
+      continue;
+    AddReadyRow(list, prefix + name);
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+}
+
+}  // namespace
+
+void SetUpFileList(ListView& list, ImageList& images) {
+  RECT client;
+  GetClientRect(list.GetSafeHwnd(), &client);
+  int width = client.right - client.left;
+  int first = static_cast<int>(width * 0.8);
+  list.InsertColumn(0, LoadText(IDS_COLUMN_FILE), first);
+  list.InsertColumn(1, LoadText(IDS_COLUMN_STATUS), width - first - GetSystemMetrics(SM_CXVSCROLL));
+  list.SetExtendedStyle(0xFFFFFFFF, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  list.SetBkColor(RGB(247, 247, 255));
+  list.SetTextColor(RGB(0, 0, 0));
+
+  images.Create(16, 16, 0, 3, 3);
+  HINSTANCE module = GetModuleHandleW(nullptr);
+  for (UINT id : {IDI_ROW_TICK, IDI_ROW_DOT, IDI_ROW_CROSS}) {
+    HICON icon = static_cast<HICON>(
+        LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    images.Add(icon);
+    if (icon) DestroyIcon(icon);
+  }
+  list.SetImageList(images.GetSafeHandle(), LVSIL_SMALL);
+}
+
+int AddDroppedPath(ListView& list, const std::string& path, std::uint32_t&) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    AddFolderFiles(list, path);
+  else
+    AddReadyRow(list, path);
+  ResetRows(list);
+  return 0;
+}
+
+void ResetRows(ListView& list) {
+  std::wstring ready = StatusText(RowStatus::Ready);
+  for (int row = 0, count = list.GetItemCount(); row < count; ++row) {
+    list.SetItemImage(row, kReadyImage);
+    list.SetItemText(row, 1, ready);
+  }
+}
+
+LRESULT DrawRow(const NMLVCUSTOMDRAW& draw) {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      NMLVCUSTOMDRAW& colours = const_cast<NMLVCUSTOMDRAW&>(draw);
+      colours.clrText = RGB(0, 0, 0);
+      colours.clrTextBk = draw.nmcd.dwItemSpec % 2 == 0 ? RGB(240, 240, 240) : RGB(255, 255, 255);
+      return CDRF_DODEFAULT;
+    }
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
+std::uint64_t QueryFileLength(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  LARGE_INTEGER length;
+  std::uint64_t result = GetFileSizeEx(file, &length) ? static_cast<std::uint64_t>(length.QuadPart) : 0;
+  CloseHandle(file);
+  return result;
+}

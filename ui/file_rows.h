@@ -1,0 +1,29 @@
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+
+#include "win32/image_list.h"
+#include "win32/list_view.h"
+
+// The rows of the main window's file list: column 0 a file's full path,
+// column 1 its status, and an image (0 tick, 1 grey disc, 2 cross).
+
+// Columns, look and the row images; once, while the window initialises.
+void SetUpFileList(ListView& list, ImageList& images);
+
+// The drop handler: a file becomes one row at the top, a folder one row per
+// file directly inside it; then every row shows "ready" again.
+int AddDroppedPath(ListView& list, const std::string& path, std::uint32_t& kind);
+
+// Every row back to the grey disc and "就绪"; paths stay.
+void ResetRows(ListView& list);
+
+// NM_CUSTOMDRAW: rows in alternating shades by index.
+LRESULT DrawRow(const NMLVCUSTOMDRAW& draw);
+
+// The length of a file that nobody else holds open; 0 when it cannot be
+// opened that way.
+std::uint64_t QueryFileLength(const std::string& path);

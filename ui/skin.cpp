@@ -1,0 +1,3 @@
+#include "skin.h"
+
+int SkinH_Attach() { return 0; }

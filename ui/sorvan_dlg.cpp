@@ -1,0 +1,171 @@
+#include "sorvan_dlg.h"
+
+#include <commdlg.h>
+
+#include "file_rows.h"
+#include "resource.h"
+#include "skin.h"
+#include "win32/resource_text.h"
+
+CSorvanDlg::CSorvanDlg(HWND parent) : Dialog(IDD_SORVAN_DIALOG, parent) {
+  // There is no icon 128; the window shows the product icon.
+  m_hIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PRODUCT),
+                                          IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  m_wndFileList.SetDropGate([this] { return !IsRunning(); });
+}
+
+CSorvanDlg::~CSorvanDlg() {
+  StopRunAndWait();
+  DestroyWindowNow();
+}
+
+void CSorvanDlg::DoDataExchange(DataExchange& dx) {
+  dx.Bind(IDC_FILE_LIST, m_wndFileList);
+  dx.Bind(IDC_PROGRESS, m_wndProgress);
+  dx.Text(IDC_FILE_PATH, m_strFilePath);
+  dx.Text(IDC_PASSWORD, m_strPassword);
+  dx.Text(IDC_CONFIRM, m_strConfirm);
+  dx.Bind(IDC_SITE_LINK, m_wndSiteLink);
+}
+
+BOOL CSorvanDlg::OnInitDialog() {
+  Dialog::OnInitDialog();
+  AddAboutMenuItem();
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  SkinH_Attach();
+  SetUpFileList(m_wndFileList, m_imageList);
+  DropSettings drops;
+  drops.flags = DROP_FILES | DROP_FOLDERS | DROP_TO_HANDLER;
+  drops.onPath = &AddDroppedPath;
+  m_wndFileList.ConfigureDrops(drops);
+  SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  return TRUE;
+}
+
+void CSorvanDlg::AddAboutMenuItem() {
+  HMENU menu = GetSystemMenu(m_hWnd, FALSE);
+  if (!menu) return;
+  std::wstring text = LoadText(IDS_ABOUTBOX);
+  if (text.empty()) return;
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, text.c_str());
+}
+
+// Enter never presses a button and Escape never closes the window: both go
+// to the focused control as ordinary keys.
+BOOL CSorvanDlg::PreTranslateMessage(MSG* msg) {
+  if (msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE))
+    return FALSE;
+  return Dialog::PreTranslateMessage(msg);
+}
+
+bool CSorvanDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_SYSCOMMAND:
+      return OnSysCommand(static_cast<UINT>(wParam));
+    case WM_QUERYDRAGICON:
+      result = reinterpret_cast<LRESULT>(m_hIcon);
+      return true;
+    default:
+      return Dialog::OnMessage(message, wParam, lParam, result);
+  }
+}
+
+bool CSorvanDlg::OnSysCommand(UINT id) {
+  if ((id & 0xFFF0) != IDM_ABOUTBOX) return false;
+  OnAbout();
+  return true;
+}
+
+bool CSorvanDlg::OnCommand(WORD id, WORD code, HWND control) {
+  if (code != BN_CLICKED) return Dialog::OnCommand(id, code, control);
+  switch (id) {
+    case IDC_ENCRYPT: OnEncryptFiles(); return true;
+    case IDC_DECRYPT: OnDecryptFiles(); return true;
+    case IDC_BROWSE: OnBrowse(); return true;
+    case IDC_CLEAR_LIST: OnClearList(); return true;
+    case IDC_ABOUT: OnAbout(); return true;
+    default: return Dialog::OnCommand(id, code, control);
+  }
+}
+
+bool CSorvanDlg::OnNotify(NMHDR* header, LRESULT& result) {
+  if (header->idFrom != IDC_FILE_LIST) return false;
+  if (header->code == NM_CLICK) {
+    OnRowClick();
+    result = 0;
+    return true;
+  }
+  if (header->code == NM_CUSTOMDRAW) {
+    result = DrawRow(*reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+    return true;
+  }
+  return false;
+}
+
+// The About box has a window of its own elsewhere; until it is there, the
+// entry and the button open nothing.
+void CSorvanDlg::OnAbout() {}
+
+void CSorvanDlg::OnClearList() {
+  if (IsRunning()) return;  // the rows a run started with stay in place
+  m_wndFileList.DeleteAllItems();
+}
+
+void CSorvanDlg::OnRowClick() {
+  int row = m_wndFileList.GetSelectionMark();
+  if (row == -1) return;
+  m_strFilePath = m_wndFileList.GetItemText(row, 0, 255);
+  std::string size = std::to_string(QueryFileLength(m_strFilePath));
+  SetDlgItemTextA(m_hWnd, IDC_FILE_SIZE, size.c_str());
+  UpdateData(false);
+}
+
+void CSorvanDlg::OnBrowse() {
+  char path[MAX_PATH * 4] = "";
+  OPENFILENAMEA choice = {};
+  choice.lStructSize = sizeof choice;
+  choice.hwndOwner = m_hWnd;
+  choice.lpstrFile = path;
+  choice.nMaxFile = sizeof path;
+  choice.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  if (!GetOpenFileNameA(&choice)) return;
+  m_strFilePath = path;
+  std::string size = std::to_string(QueryFileLength(m_strFilePath));
+  SetDlgItemTextA(m_hWnd, IDC_FILE_SIZE, size.c_str());
+  m_strPassword.clear();
+  m_strConfirm.clear();
+  UpdateData(false);
+}
+
+// No OK or Cancel button exists; Enter and Escape are kept from the dialog
+// manager, so IDOK can come only from a message sent to the window.
+void CSorvanDlg::OnOK() {}
+
+// Closing during a run asks the run to stop and waits for its worker while
+// serving the messages it sends, so it never outlives the window.
+void CSorvanDlg::OnCancel() {
+  if (m_bClosing) return;
+  m_bClosing = true;
+  StopRunAndWait();
+  m_bClosing = false;
+  EndDialog(IDCANCEL);
+}
+
+bool CSorvanDlg::IsRunning() const {
+  return m_hWorker && WaitForSingleObject(m_hWorker, 0) == WAIT_TIMEOUT;
+}
+
+void CSorvanDlg::StopRunAndWait() {
+  if (!m_hWorker) return;
+  m_stop.Request();
+  WaitServingMessages(m_hWorker, [this] { return PumpMessage(); });
+  ReleaseFinishedWorker();
+}
+
+void CSorvanDlg::ReleaseFinishedWorker() {
+  if (!m_hWorker || IsRunning()) return;
+  CloseHandle(m_hWorker);
+  m_hWorker = nullptr;
+}

@@ -1,0 +1,72 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "file_drop_list.h"
+#include "stop_request.h"
+#include "win32/control.h"
+#include "win32/dialog.h"
+#include "win32/image_list.h"
+#include "win32/progress_bar.h"
+#include "win32/worker_thread.h"
+
+// The main window: the file list, the password entries, the commands and
+// the progress bar that the runs drive.
+class CSorvanDlg : public Dialog {
+ public:
+  explicit CSorvanDlg(HWND parent = nullptr);
+  ~CSorvanDlg() override;
+
+  // True while a batch run works on the rows.
+  bool IsRunning() const;
+  // How the commands start their worker; the thread start by default.
+  void SetWorkerStarter(WorkerStarter starter) { m_startWorker = starter; }
+
+  std::uint8_t m_nKey = 0;
+  Control m_wndSiteLink;
+  CFileDropList m_wndFileList;
+  ProgressBar m_wndProgress;
+  std::string m_strFilePath;
+  std::string m_strPassword;
+  std::string m_strConfirm;
+  int m_nRowCount = 0;
+  ImageList m_imageList;
+  HICON m_hIcon = nullptr;
+
+ protected:
+  void DoDataExchange(DataExchange& dx) override;
+  BOOL PreTranslateMessage(MSG* msg) override;
+  BOOL OnInitDialog() override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+  bool OnNotify(NMHDR* header, LRESULT& result) override;
+  void OnOK() override;
+  void OnCancel() override;
+
+ private:
+  friend unsigned __stdcall EncryptThreadProc(void* dialog);
+  friend unsigned __stdcall DecryptThreadProc(void* dialog);
+
+  void AddAboutMenuItem();
+  bool OnSysCommand(UINT id);
+  void OnAbout();
+  void OnBrowse();
+  void OnClearList();
+  void OnRowClick();
+  void OnEncryptFiles();
+  void OnDecryptFiles();
+  void RunCommand(UINT emptyListText, WorkerEntry run, UINT startFailedText);
+  void Notice(UINT textId);
+  void StopRunAndWait();
+  void ReleaseFinishedWorker();
+
+  StopRequest m_stop;
+  HANDLE m_hWorker = nullptr;
+  WorkerStarter m_startWorker = &StartWorkerThread;
+  bool m_bClosing = false;
+};
+
+unsigned __stdcall EncryptThreadProc(void* dialog);
+unsigned __stdcall DecryptThreadProc(void* dialog);

@@ -1,0 +1,54 @@
+#include "control.h"
+
+#include <commctrl.h>
+
+namespace {
+const UINT_PTR kSubclassId = 0x50766E;
+}
+
+Control::~Control() { Detach(); }
+
+bool Control::Attach(HWND window) {
+  if (m_hWnd == window) return true;
+  Detach();
+  if (!window || !SetWindowSubclass(window, &Control::SubclassProc, kSubclassId,
+                                    reinterpret_cast<DWORD_PTR>(this)))
+    return false;
+  m_hWnd = window;
+  return true;
+}
+
+void Control::Detach() {
+  if (!m_hWnd) return;
+  RemoveWindowSubclass(m_hWnd, &Control::SubclassProc, kSubclassId);
+  m_hWnd = nullptr;
+}
+
+Control* Control::FromHandle(HWND window) {
+  DWORD_PTR self = 0;
+  if (!window || !GetWindowSubclass(window, &Control::SubclassProc, kSubclassId, &self))
+    return nullptr;
+  return reinterpret_cast<Control*>(self);
+}
+
+bool Control::OnReflectedMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+LRESULT Control::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return Default(message, wParam, lParam);
+}
+
+LRESULT Control::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefSubclassProc(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR, DWORD_PTR self) {
+  Control* control = reinterpret_cast<Control*>(self);
+  if (message == WM_NCDESTROY) {
+    LRESULT result = control->Default(message, wParam, lParam);
+    control->Detach();
+    return result;
+  }
+  (void)window;
+  return control->WindowProc(message, wParam, lParam);
+}

@@ -1,0 +1,25 @@
+#include "data_exchange.h"
+
+#include "control.h"
+
+std::string GetItemTextA(HWND dialog, int id) {
+  HWND item = GetDlgItem(dialog, id);
+  // The length is counted in ANSI bytes only when the window converts, so
+  // leave room for a double-byte character per UTF-16 unit.
+  int length = GetWindowTextLengthA(item);
+  std::string text(static_cast<size_t>(length) * 2 + 1, '\0');
+  int copied = GetWindowTextA(item, &text[0], static_cast<int>(text.size()));
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+void DataExchange::Bind(int id, Control& control) {
+  if (!control.GetSafeHwnd()) control.Attach(GetDlgItem(m_hDialog, id));
+}
+
+void DataExchange::Text(int id, std::string& value) {
+  if (m_bSaveAndValidate)
+    value = GetItemTextA(m_hDialog, id);
+  else
+    SetDlgItemTextA(m_hDialog, id, value.c_str());
+}

@@ -1,0 +1,91 @@
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "control.h"
+
+// A report-view list. Texts in the ANSI code page are paths (the control
+// converts them); wide texts are the program's own words.
+class ListView : public Control {
+ public:
+  int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT, 0, 0)); }
+  int GetSelectionMark() const { return static_cast<int>(Send(LVM_GETSELECTIONMARK, 0, 0)); }
+  bool DeleteAllItems() { return Send(LVM_DELETEALLITEMS, 0, 0) != 0; }
+  bool EnsureVisible(int row, bool partialOk) { return Send(LVM_ENSUREVISIBLE, row, partialOk) != 0; }
+  void SetExtendedStyle(DWORD mask, DWORD style) { Send(LVM_SETEXTENDEDLISTVIEWSTYLE, mask, style); }
+  bool SetBkColor(COLORREF colour) { return Send(LVM_SETBKCOLOR, 0, colour) != 0; }
+  bool SetTextColor(COLORREF colour) { return Send(LVM_SETTEXTCOLOR, 0, colour) != 0; }
+  void SetImageList(HIMAGELIST images, int which) { Send(LVM_SETIMAGELIST, which, reinterpret_cast<LPARAM>(images)); }
+
+  int InsertColumn(int index, const std::wstring& heading, int width) {
+    LVCOLUMNW column = {};
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<wchar_t*>(heading.c_str());
+    return static_cast<int>(Send(LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column)));
+  }
+
+  // Index of the new row, or -1.
+  int InsertItem(int index, const std::string& text, int image) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = index;
+    item.pszText = const_cast<char*>(text.c_str());
+    item.iImage = image;
+    return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  }
+  int InsertItem(int index, const std::string& text) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = const_cast<char*>(text.c_str());
+    return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  }
+
+  bool SetItemImage(int row, int image) {
+    LVITEMW item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iImage = image;
+    return Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+  }
+  int GetItemImage(int row) const {
+    LVITEMW item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    return Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? item.iImage : -1;
+  }
+
+  bool SetItemText(int row, int column, const std::string& text) {
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    return Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)) != 0;
+  }
+  bool SetItemText(int row, int column, const std::wstring& text) {
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    return Send(LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)) != 0;
+  }
+
+  // The whole text, however long; maxChars caps it when not 0.
+  std::string GetItemText(int row, int column, size_t maxChars = 0) const;
+  std::wstring GetItemTextW(int row, int column) const;
+
+  // Case-insensitive search for a row whose text equals text; -1 if none.
+  int FindItem(const std::string& text) const {
+    LVFINDINFOA find = {};
+    find.flags = LVFI_STRING;
+    find.psz = text.c_str();
+    return static_cast<int>(Send(LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+  }
+
+ protected:
+  LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return SendMessageW(m_hWnd, message, wParam, lParam);
+  }
+};
