@@ -1,0 +1,88 @@
+// A file held open without sharing by another process: the row fails and
+// nothing changes. Windows only, where such a hold is real.
+#ifdef _WIN32
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "run_helpers.h"
+#include "scratch_dir.h"
+
+namespace {
+
+// Runs in the child process: holds P6K_HOLD open until P6K_RELEASE is signalled.
+TEST(DISABLED_HoldHelper, HoldsTheFile) {
+  const char* path = std::getenv("P6K_HOLD");
+  ASSERT_NE(path, nullptr);
+  HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  HANDLE held = OpenEventA(EVENT_MODIFY_STATE, FALSE, std::getenv("P6K_HELD"));
+  HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, std::getenv("P6K_RELEASE"));
+  SetEvent(held);
+  WaitForSingleObject(release, 60000);
+  CloseHandle(file);
+}
+
+class OtherProcessHold {
+ public:
+  explicit OtherProcessHold(const std::string& path) {
+    std::string tag = std::to_string(GetCurrentProcessId());
+    m_held = CreateEventA(nullptr, TRUE, FALSE, ("p6k-held-" + tag).c_str());
+    m_release = CreateEventA(nullptr, TRUE, FALSE, ("p6k-release-" + tag).c_str());
+    SetEnvironmentVariableA("P6K_HOLD", path.c_str());
+    SetEnvironmentVariableA("P6K_HELD", ("p6k-held-" + tag).c_str());
+    SetEnvironmentVariableA("P6K_RELEASE", ("p6k-release-" + tag).c_str());
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = std::string("\"") + self +
+                          "\" --gtest_also_run_disabled_tests --gtest_filter=DISABLED_HoldHelper.*";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    m_started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &si, &m_process) != FALSE;
+    if (m_started) m_started = WaitForSingleObject(m_held, 30000) == WAIT_OBJECT_0;
+  }
+  ~OtherProcessHold() {
+    SetEvent(m_release);
+    if (m_process.hProcess) {
+      WaitForSingleObject(m_process.hProcess, 30000);
+      CloseHandle(m_process.hProcess);
+      CloseHandle(m_process.hThread);
+    }
+    CloseHandle(m_held);
+    CloseHandle(m_release);
+  }
+  bool held() const { return m_started; }
+
+ private:
+  HANDLE m_held, m_release;
+  PROCESS_INFORMATION m_process = {};
+  bool m_started = false;
+};
+
+TEST(HeldByAnotherProcess, BothRunsFailTheRowAndChangeNothing) {
+  ScratchDir dir;
+  const std::string container = ContainerFromLayout("kept", "txt", DeriveKey("pw"));
+  WriteBytes(dir / "plain.txt", "plain");
+  WriteBytes(dir / "box.p6k", container);
+  {
+    OtherProcessHold hold(dir / "plain.txt");
+    ASSERT_TRUE(hold.held());
+    RecordingView view = RunEncrypt({dir / "plain.txt"}, "pw");
+    EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::OpenFailed});
+    EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
+  }
+  {
+    OtherProcessHold hold(dir / "box.p6k");
+    ASSERT_TRUE(hold.held());
+    RecordingView view = RunDecrypt({dir / "box.p6k"}, "pw");
+    EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::OpenFailed});
+  }
+  EXPECT_EQ(ReadBytes(dir / "plain.txt"), "plain");
+  EXPECT_EQ(ReadBytes(dir / "box.p6k"), container);
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"box.p6k", "plain.txt"}));
+}
+
+}  // namespace
+#endif
