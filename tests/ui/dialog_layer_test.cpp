@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "file_drop_list.h"
+#include "resource.h"
+#include "win32/dialog.h"
+#include "window_driver.h"
+
+namespace {
+
+// A static that keeps what it is told about itself.
+class RecordingStatic : public Control {
+ public:
+  int colourRequests = 0;
+  int clicks = 0;
+  HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+  ~RecordingStatic() override { DeleteObject(brush); }
+
+  bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
+    if (message == WM_CTLCOLORSTATIC) {
+      ++colourRequests;
+      result = reinterpret_cast<LRESULT>(brush);
+      return true;
+    }
+    if (message == WM_COMMAND && HIWORD(wParam) == STN_CLICKED) {
+      ++clicks;
+      return true;
+    }
+    return false;
+  }
+};
+
+// The main window's template under a dialog of the layer alone.
+class LayerDialog : public Dialog {
+ public:
+  LayerDialog() : Dialog(IDD_SORVAN_DIALOG, nullptr) {}
+  RecordingStatic label;
+  std::string password = "stored";
+  std::vector<WPARAM> keysSeen;
+
+ protected:
+  void DoDataExchange(DataExchange& dx) override {
+    dx.Bind(IDC_SITE_LINK, label);
+    dx.Text(IDC_PASSWORD, password);
+  }
+  BOOL OnInitDialog() override {
+    Dialog::OnInitDialog();
+    // Work queued for the modal loop: a key, then the close.
+    PostMessageW(GetDlgItem(m_hWnd, IDC_PASSWORD), WM_KEYDOWN, 'A', 1);
+    PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+    return TRUE;
+  }
+  BOOL PreTranslateMessage(MSG* msg) override {
+    if (msg->message == WM_KEYDOWN) keysSeen.push_back(msg->wParam);
+    return Dialog::PreTranslateMessage(msg);
+  }
+};
+
+TEST(DialogLayer, ModalLoopShowsEveryKeyToPreTranslateMessage) {
+  LayerDialog dialog;
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_EQ(dialog.keysSeen, std::vector<WPARAM>{'A'});
+  EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
+  EXPECT_EQ(dialog.label.GetSafeHwnd(), nullptr) << "detached when its window went";
+}
+
+TEST(DialogLayer, NotificationsReachTheControlThatSentThem) {
+  LayerDialog dialog;
+  ASSERT_TRUE(dialog.Create());
+  HWND window = dialog.GetSafeHwnd();
+  HWND label = GetDlgItem(window, IDC_SITE_LINK);
+  EXPECT_EQ(Control::FromHandle(label), &dialog.label);
+
+  HDC dc = GetDC(label);
+  LRESULT brush = SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                               reinterpret_cast<LPARAM>(label));
+  ReleaseDC(label, dc);
+  EXPECT_EQ(brush, reinterpret_cast<LRESULT>(dialog.label.brush));
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_SITE_LINK, STN_CLICKED),
+               reinterpret_cast<LPARAM>(label));
+  EXPECT_EQ(dialog.label.clicks, 1);
+
+  // Both directions of the transfer, as code page 936 bytes.
+  char typed[16] = "";
+  GetDlgItemTextA(window, IDC_PASSWORD, typed, 16);
+  EXPECT_EQ(std::string(typed), "stored");
+  SetDlgItemTextW(window, IDC_PASSWORD, L"密码");
+  dialog.UpdateData(true);
+  EXPECT_EQ(dialog.password, "\xC3\xDC\xC2\xEB");
+}
+
+// Where the component services cannot start (the thread has chosen another
+// apartment), the list says so in the application's box and goes on.
+TEST(FileDropList, ComponentServicesThatCannotStartAreReported) {
+  std::vector<Box> boxes;
+  std::thread other([&] {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    BoxWatcher watcher(nullptr);
+    {
+      CFileDropList list;
+    }
+    boxes = watcher.Take();
+    CoUninitialize();
+  });
+  other.join();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, L"ui_tests");
+  EXPECT_EQ(boxes[0].text,
+            L"OLE initialization failed.\n\nMake sure that the OLE libraries are the correct version.");
+}
+
+// The drop rules without the main window's handler: the default row
+// insertion, its duplicate test, and the extension filter.
+TEST(FileDropList, DefaultInsertionAndExtensionRules) {
+  WindowDriver ui;
+  CFileDropList& list = ui.dialog().m_wndFileList;
+  DropSettings handlerWithout;
+  handlerWithout.flags = DROP_TO_HANDLER;
+  EXPECT_FALSE(list.ConfigureDrops(handlerWithout));
+
+  DropSettings plain;
+  plain.flags = DROP_FILES;
+  ASSERT_TRUE(list.ConfigureDrops(plain));
+  EXPECT_EQ(list.AddPathRow("C:\\A.TXT"), 0);
+  EXPECT_EQ(list.AddPathRow("c:\\a.txt"), -1);
+  plain.flags |= DROP_KEEP_DUPLICATES;
+  list.ConfigureDrops(plain);
+  EXPECT_EQ(list.AddPathRow("c:\\a.txt"), 0);
+  EXPECT_EQ(list.GetItemCount(), 2);
+
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  std::uint32_t kind = 0;
+  EXPECT_FALSE(list.ClassifyPath(windows, kind)) << "folders are not accepted here";
+  DropSettings byExtension;
+  byExtension.flags = DROP_FILES | DROP_FOLDERS | DROP_BY_EXTENSION;
+  byExtension.extension = ".INI";
+  list.ConfigureDrops(byExtension);
+  EXPECT_TRUE(list.ClassifyPath(windows, kind));
+  EXPECT_EQ(kind, PATH_IS_FOLDER);
+  EXPECT_TRUE(list.ClassifyPath(std::string(windows) + "\\win.ini", kind));
+  EXPECT_EQ(kind, PATH_IS_FILE);
+  EXPECT_FALSE(list.ClassifyPath(std::string(windows) + "\\notepad.exe", kind));
+  EXPECT_FALSE(list.ClassifyPath(std::string(windows) + "\\*.ini", kind));
+}
+
+}  // namespace
