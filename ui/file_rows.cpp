@@ -71,18 +71,16 @@ void ResetRows(ListView& list) {
   }
 }
 
-LRESULT DrawRow(const NMLVCUSTOMDRAW& draw) {
+LRESULT DrawRow(NMLVCUSTOMDRAW& draw) {
   switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
       return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
       return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-      NMLVCUSTOMDRAW& colours = const_cast<NMLVCUSTOMDRAW&>(draw);
-      colours.clrText = RGB(0, 0, 0);
-      colours.clrTextBk = draw.nmcd.dwItemSpec % 2 == 0 ? RGB(240, 240, 240) : RGB(255, 255, 255);
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+      draw.clrText = RGB(0, 0, 0);
+      draw.clrTextBk = draw.nmcd.dwItemSpec % 2 == 0 ? RGB(240, 240, 240) : RGB(255, 255, 255);
       return CDRF_DODEFAULT;
-    }
     default:
       return CDRF_DODEFAULT;
   }

@@ -22,7 +22,7 @@ int AddDroppedPath(ListView& list, const std::string& path, std::uint32_t& kind)
 void ResetRows(ListView& list);
 
 // NM_CUSTOMDRAW: rows in alternating shades by index.
-LRESULT DrawRow(const NMLVCUSTOMDRAW& draw);
+LRESULT DrawRow(NMLVCUSTOMDRAW& draw);
 
 // The length of a file that nobody else holds open; 0 when it cannot be
 // opened that way.

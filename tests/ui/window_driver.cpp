@@ -65,11 +65,10 @@ std::vector<Box> BoxWatcher::Take() {
 }
 
 void BoxWatcher::Watch() {
-  HWND last = nullptr;
   while (!m_stop) {
     BoxSearch search = {m_owner, nullptr};
     EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
-    if (search.box && search.box != last) {
+    if (search.box) {
       Box box;
       box.caption = TextOf(search.box);
       EnumChildWindows(search.box, &FindBoxText, reinterpret_cast<LPARAM>(&box.text));
@@ -77,8 +76,8 @@ void BoxWatcher::Watch() {
         std::lock_guard<std::mutex> hold(m_lock);
         m_boxes.push_back(box);
       }
-      last = search.box;
       PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+      while (!m_stop && IsWindow(search.box)) Sleep(5);  // one box is read once
     }
     Sleep(10);
   }

@@ -41,7 +41,7 @@ LRESULT Control::Default(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefSubclassProc(m_hWnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+LRESULT CALLBACK Control::SubclassProc(HWND, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR, DWORD_PTR self) {
   Control* control = reinterpret_cast<Control*>(self);
   if (message == WM_NCDESTROY) {
@@ -49,6 +49,5 @@ LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam,
     control->Detach();
     return result;
   }
-  (void)window;
   return control->WindowProc(message, wParam, lParam);
 }
