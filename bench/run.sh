@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Speed and memory of p6k on one large file, against the floor of a durable
+# copy of the same file (dd bs=1M conv=fsync, then removing the source), and
+# files per second on many small files. Not part of the tests: run it by hand
+# on an idle machine after building (bash scripts/build.sh).
+#
+#   bash bench/run.sh            # 1 GiB, 5 interleaved runs, 2,000 files of 4 KiB
+#
+# Settings through the environment: P6K (the binary), BENCH_DIR (a folder on
+# the disk to measure, not tmpfs; default /var/tmp), SIZE_MIB, RUNS,
+# SMALL_FILES. It needs about three times SIZE_MIB of free space.
+set -euo pipefail
+shopt -s inherit_errexit
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+P6K="${P6K:-$ROOT/build/native/p6k}"
+SIZE_MIB="${SIZE_MIB:-1024}"
+RUNS="${RUNS:-5}"
+SMALL_FILES="${SMALL_FILES:-2000}"
+TIME=/usr/bin/time  # GNU time, for the peak resident set
+
+[[ -x "$P6K" ]] || { echo "no $P6K: build first (bash scripts/build.sh)" >&2; exit 1; }
+P6K="$(realpath "$P6K")"
+[[ -x "$TIME" ]] || { echo "no GNU time: apt-get install time" >&2; exit 1; }
+
+WORK="$(mktemp -d "${BENCH_DIR:-/var/tmp}/p6k-bench.XXXXXX")"
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK"
+export P6K_PASSWORD=bench
+
+now() { echo "$EPOCHREALTIME"; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
+# A fresh source whose pages are clean: every run starts from the same state.
+fresh_copy() { cp master "$1"; sync "$1"; }
+
+# Runs p6k under GNU time; prints the seconds and records the peak resident set.
+timed_p6k() {
+  local t0 t1
+  t0=$(now)
+  "$TIME" -v -o rss.txt "$P6K" "$@" >/dev/null
+  t1=$(now)
+  awk -F': ' '/Maximum resident set size/ { print $2 }' rss.txt >>"rss-$1.txt"
+  elapsed "$t0" "$t1"
+}
+
+echo "p6k benchmark: $SIZE_MIB MiB file, $RUNS interleaved runs, in $WORK"
+head -c "${SIZE_MIB}M" /dev/urandom >master
+sync master
+
+floor=() encrypt=() decrypt=()
+for ((i = 1; i <= RUNS; i++)); do
+  fresh_copy src
+  t0=$(now)
+  dd if=src of=dst bs=1M conv=fsync status=none
+  rm src
+  t1=$(now)
+  floor+=("$(elapsed "$t0" "$t1")")
+  rm dst
+
+  fresh_copy data.bin
+  encrypt+=("$(timed_p6k encrypt data.bin)")
+  decrypt+=("$(timed_p6k decrypt data.p6k)")
+  rm data.bin
+  echo "  run $i: floor ${floor[-1]} s, encrypt ${encrypt[-1]} s, decrypt ${decrypt[-1]} s"
+done
+rm master
+
+f=$(median "${floor[@]}")
+e=$(median "${encrypt[@]}")
+d=$(median "${decrypt[@]}")
+rss_e=$(sort -n rss-encrypt.txt | tail -1)
+rss_d=$(sort -n rss-decrypt.txt | tail -1)
+
+mkdir small
+head -c $((SMALL_FILES * 4096)) /dev/urandom >blob
+split -b 4096 -a 5 -d blob small/f
+rm blob
+sync
+small_e=$(timed_p6k encrypt small)
+small_d=$(timed_p6k decrypt small)
+
+cat <<REPORT
+
+Medians of $RUNS runs on a $SIZE_MIB MiB file:
+  floor (dd conv=fsync + rm)  $f s
+  encrypt                     $e s   ratio $(ratio "$e" "$f")   (target <= 1.15)
+  decrypt                     $d s   ratio $(ratio "$d" "$f")   (target <= 1.15)
+Peak resident set (GNU time, largest of all runs):
+  encrypt $((rss_e / 1024)) MiB ($rss_e KiB), decrypt $((rss_d / 1024)) MiB ($rss_d KiB)   (target <= 32 MiB)
+$SMALL_FILES files of 4 KiB:
+  encrypt $(awk -v n="$SMALL_FILES" -v t="$small_e" 'BEGIN { printf "%.0f", n / t }') files/s ($small_e s)
+  decrypt $(awk -v n="$SMALL_FILES" -v t="$small_d" 'BEGIN { printf "%.0f", n / t }') files/s ($small_d s)
+REPORT
