@@ -15,6 +15,7 @@ bool Control::Attach(HWND window) {
                                     reinterpret_cast<DWORD_PTR>(this)))
     return false;
   m_hWnd = window;
+  PreSubclassWindow();
   return true;
 }
 

@@ -24,6 +24,8 @@ class Control {
   virtual bool OnReflectedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
  protected:
+  // Called once the window is subclassed, before any message reaches it.
+  virtual void PreSubclassWindow() {}
   // Messages to the control itself; the default is the original procedure.
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);

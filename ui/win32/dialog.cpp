@@ -48,6 +48,8 @@ bool Dialog::Create() {
 
 INT_PTR Dialog::DoModal() {
   if (!Create()) return -1;
+  // A template without WS_VISIBLE is shown by the modal run itself.
+  if (m_hWnd && !m_bEnded && !IsWindowVisible(m_hWnd)) ShowWindow(m_hWnd, SW_SHOWNORMAL);
   bool ownerDisabled = m_hParent && !EnableWindow(m_hParent, FALSE);
   while (!m_bEnded) {
     MSG msg;
@@ -121,6 +123,20 @@ void Dialog::CentreOnScreen() {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Dialog::CentreWindow() {
+  HWND owner = GetWindow(m_hWnd, GW_OWNER);
+  if (!owner || !IsWindowVisible(owner) || IsIconic(owner)) {
+    CentreOnScreen();
+    return;
+  }
+  RECT window, over;
+  GetWindowRect(m_hWnd, &window);
+  GetWindowRect(owner, &over);
+  int x = over.left + ((over.right - over.left) - (window.right - window.left)) / 2;
+  int y = over.top + ((over.bottom - over.top) - (window.bottom - window.top)) / 2;
+  SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Dialog::OnOK() { EndDialog(IDOK); }
 void Dialog::OnCancel() { EndDialog(IDCANCEL); }
 
@@ -151,7 +167,7 @@ bool Dialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
       result = OnInitDialog();
       // A template at (0, 0) without a centring style would open in the
       // corner; the window is still hidden here, so it first shows centred.
-      CentreOnScreen();
+      CentreWindow();
       return true;
     case WM_COMMAND:
       return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));

@@ -41,6 +41,8 @@ class Dialog {
 
   void DestroyWindowNow();
   void CentreOnScreen();
+  // Over a visible owner that is not minimised, else on the screen.
+  void CentreWindow();
 
   HWND m_hWnd = nullptr;
   HWND m_hParent;
