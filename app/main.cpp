@@ -1,14 +1,9 @@
-// The program's entry: the common controls of the manifest, then the main
-// window, run modally on this thread until it closes.
+// The program's entry: the one application object, run without a message
+// loop of its own; the exit code is ExitInstance's.
 #include <windows.h>
-#include <commctrl.h>
 
-#include "sorvan_dlg.h"
+#include "sorvan_app.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
-  CSorvanDlg dialog;
-  dialog.DoModal();
-  return 0;
-}
+CSorvanApp theApp;
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunApplication(); }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "resource.h"
+#include "screenshot.h"
 
 const std::wstring kReady = L"就绪", kSuccess = L"成功", kFailed = L"失败",
                    kAlreadyEncrypted = L"被加密过的", kNotEncrypted = L"没有被加密过的",
@@ -168,43 +169,7 @@ std::vector<Row> WindowDriver::Rows() {
 void WindowDriver::Screenshot(const std::string& name) {
   RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   PumpIdle();
-  RECT r;
-  GetWindowRect(m_window, &r);
-  int width = r.right - r.left, height = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  DWORD stride = ((width * 3 + 3) / 4) * 4;
-  DWORD imageSize = stride * height;
-  BITMAPFILEHEADER file = {};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-  file.bfSize = file.bfOffBits + imageSize;
-  std::string folder = std::string("Z:") + SORVAN_SCREENSHOT_DIR;
-  for (char& c : folder)
-    if (c == '/') c = '\\';
-  CreateDirectoryA(folder.c_str(), nullptr);
-  HANDLE out = CreateFileA((folder + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD written;
-  WriteFile(out, &file, sizeof file, &written, nullptr);
-  WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr);
-  WriteFile(out, bits, imageSize, &written, nullptr);
-  CloseHandle(out);
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  SaveScreenshot(m_window, SORVAN_SCREENSHOT_DIR, name);
 }
 
 bool MakeShortcut(const std::string& link, const std::string& target) {

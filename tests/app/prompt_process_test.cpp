@@ -1,0 +1,158 @@
+// sorvan.exe started with a container, as the shell opens one: the prompt
+// is found, typed into, clicked, and its message boxes read and dismissed.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+
+#include "resource.h"
+#include "run_helpers.h"
+#include "scratch_dir.h"
+#include "screenshot.h"
+#include "sorvan_process.h"
+
+namespace {
+
+const std::wstring kPromptTitle = L"Tavrel文件加密";
+const std::wstring kMainTitle = L"Tavrel文件加密 7.2 ";
+
+struct Prompt {
+  SorvanProcess process;
+  HWND window;
+  explicit Prompt(const std::string& file)
+      : process(SorvanExecutable(), "\"" + file + "\""), window(process.WaitForWindow(kPromptTitle)) {}
+
+  void Type(const std::wstring& password) {
+    SetDlgItemTextW(window, IDC_PROMPT_PASSWORD, password.c_str());
+  }
+  // Presses "解密" and returns the box it raised: caption and text, then OK.
+  std::pair<std::wstring, std::wstring> Decrypt(bool* icon = nullptr) {
+    ClickButton(window, IDC_PROMPT_DECRYPT);
+    HWND box = process.WaitForBox(window);
+    if (!box) return {};
+    std::pair<std::wstring, std::wstring> read = {WindowText(box), BoxText(box)};
+    if (icon) *icon = BoxHasIcon(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return read;
+  }
+};
+
+const std::string kContent = "the secret content";
+
+class PromptTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    container = dir / "x.p6k";
+    WriteBytes(container, ContainerFromLayout(kContent, "txt", DeriveKey("pw")));
+  }
+  ScratchDir dir;
+  std::string container;
+};
+
+TEST_F(PromptTest, WrongThenRightPassword) {
+  Prompt prompt(container);
+  ASSERT_NE(prompt.window, nullptr);
+  // Let the other process finish painting before the screen is read.
+  RedrawWindow(prompt.window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  Sleep(300);
+  SaveScreenshot(prompt.window, SORVAN_SCREENSHOT_DIR, "prompt");
+
+  prompt.Type(L"wrong");
+  bool icon = true;
+  EXPECT_EQ(prompt.Decrypt(&icon), std::make_pair(std::wstring(L"error"), std::wstring(L"password is incorrect!")));
+  EXPECT_FALSE(icon);
+  EXPECT_TRUE(IsWindow(prompt.window));
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"x.p6k"});
+
+  prompt.Type(L"pw");
+  EXPECT_EQ(prompt.Decrypt(), std::make_pair(std::wstring(L"ok"), std::wstring(L"文件解密成功")));
+  EXPECT_EQ(prompt.process.WaitForExit(), 0);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"x.txt"});
+  EXPECT_EQ(ReadBytes(dir / "x.txt"), kContent);
+}
+
+TEST_F(PromptTest, CancelEndsTheProgramAndTouchesNothing) {
+  Prompt prompt(container);
+  ASSERT_NE(prompt.window, nullptr);
+  prompt.Type(L"pw");
+  ClickButton(prompt.window, IDCANCEL);
+  EXPECT_EQ(prompt.process.WaitForExit(), 0);
+  EXPECT_EQ(ReadBytes(container), ContainerFromLayout(kContent, "txt", DeriveKey("pw")));
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"x.p6k"});
+}
+
+TEST_F(PromptTest, EmptyPasswordHasTheProgramsBox) {
+  Prompt prompt(container);
+  ASSERT_NE(prompt.window, nullptr);
+  bool icon = false;
+  EXPECT_EQ(prompt.Decrypt(&icon), std::make_pair(std::wstring(L"sorvan"), std::wstring(L"密码为空，请输入密码")));
+  EXPECT_TRUE(icon);  // the exclamation the program's box adds
+  ClickButton(prompt.window, IDCANCEL);
+  EXPECT_EQ(prompt.process.WaitForExit(), 0);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"x.p6k"});
+}
+
+TEST_F(PromptTest, EnterInThePasswordFieldOpensTheMainWindow) {
+  Prompt prompt(container);
+  ASSERT_NE(prompt.window, nullptr);
+  prompt.Type(L"pw");
+  HWND field = GetDlgItem(prompt.window, IDC_PROMPT_PASSWORD);
+  PostMessageW(field, WM_KEYDOWN, VK_RETURN, 1);
+  PostMessageW(field, WM_KEYUP, VK_RETURN, 0xC0000001);
+  HWND main = prompt.process.WaitForWindow(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(IsWindow(prompt.window));
+  EXPECT_EQ(SendMessageW(GetDlgItem(main, IDC_FILE_LIST), LVM_GETITEMCOUNT, 0, 0), 0);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(prompt.process.WaitForExit(), 0);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"x.p6k"});
+}
+
+TEST_F(PromptTest, FailuresKeepThePromptOpen) {
+  struct Case {
+    const char* name;
+    std::function<void()> arrange;
+    std::wstring text;
+  } cases[] = {
+      {"restored name taken", [&] { WriteBytes(dir / "x.txt", "first copy"); },
+       L"File already exists!"},
+      {"refused extension", [&] { WriteBytes(container, ContainerFromLayout("c", "a:b", DeriveKey("pw"))); },
+       L"Failed to open file,Please try again later!"},
+      {"too short to be a container", [&] { WriteBytes(container, "short"); },
+       L"password is incorrect!"},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(container, ContainerFromLayout(kContent, "txt", DeriveKey("pw")));
+    c.arrange();
+    std::string before = *ReadBytes(container);
+    std::vector<std::string> names = dir.Names();
+    Prompt prompt(container);
+    ASSERT_NE(prompt.window, nullptr);
+    prompt.Type(L"pw");
+    EXPECT_EQ(prompt.Decrypt(), std::make_pair(std::wstring(L"error"), c.text));
+    EXPECT_TRUE(IsWindow(prompt.window));
+    ClickButton(prompt.window, IDCANCEL);
+    EXPECT_EQ(prompt.process.WaitForExit(), 0);
+    EXPECT_EQ(ReadBytes(container), before);
+    EXPECT_EQ(dir.Names(), names);
+    DeleteFileA((dir / "x.txt").c_str());
+  }
+}
+
+TEST_F(PromptTest, ContainerHeldOpenByAnotherProcess) {
+  // This test process holds it without sharing, as another program would.
+  ExclusiveLock lock(container);
+  ASSERT_TRUE(lock.held());
+  Prompt prompt(container);
+  ASSERT_NE(prompt.window, nullptr);
+  prompt.Type(L"pw");
+  EXPECT_EQ(prompt.Decrypt(),
+            std::make_pair(std::wstring(L"error"), std::wstring(L"Failed to open file,Please try again later!")));
+  ClickButton(prompt.window, IDCANCEL);
+  EXPECT_EQ(prompt.process.WaitForExit(), 0);
+}
+
+}  // namespace

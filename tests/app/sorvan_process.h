@@ -1,0 +1,35 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// sorvan.exe started as the shell would start it, and its windows found and
+// used from outside, as a user would.
+class SorvanProcess {
+ public:
+  SorvanProcess(const std::string& executable, const std::string& arguments);
+  ~SorvanProcess();
+
+  bool started() const { return m_info.hProcess != nullptr; }
+  // A visible top-level window of the process with exactly this title.
+  HWND WaitForWindow(const std::wstring& title, DWORD timeoutMs = 30000) const;
+  // A message box owned by owner: its caption and text, or nothing in time.
+  HWND WaitForBox(HWND owner, DWORD timeoutMs = 30000) const;
+  // The exit code once the process ended, or -1 when it is still running.
+  long WaitForExit(DWORD timeoutMs = 30000);
+
+ private:
+  PROCESS_INFORMATION m_info = {};
+};
+
+// The program under test, as a Windows path.
+std::string SorvanExecutable();
+
+std::wstring WindowText(HWND window);
+// The text of a message box (its non-empty static).
+std::wstring BoxText(HWND box);
+// True when the box shows an icon.
+bool BoxHasIcon(HWND box);
+// Presses a button of another process's window the way a click does.
+void ClickButton(HWND dialog, int id);
