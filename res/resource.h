@@ -51,3 +51,22 @@
 #define IDS_ENCRYPT_FAILED 236
 #define IDS_DECRYPT_FAILED 237
 #define IDS_OLE_INIT_FAILED 240
+
+// The document string and its menu: the shell registration reads the string.
+#define IDR_DOCUMENT 128
+#define ID_FILE_OPEN 57601
+
+// The password prompt for a file opened from the shell.
+#define IDD_PASSWORD_DIALOG 152
+#define IDC_PROMPT_DECRYPT 1028
+#define IDC_PROMPT_PASSWORD 1029
+#define IDS_PROMPT_EMPTY_PASSWORD 250
+#define IDS_PROMPT_ERROR_CAPTION 251
+#define IDS_PROMPT_OK_CAPTION 252
+#define IDS_PROMPT_OPEN_FAILED 253
+#define IDS_PROMPT_WRONG_PASSWORD 254
+#define IDS_PROMPT_DELETE_FAILED 255
+#define IDS_PROMPT_SUCCESS 256
+#define IDS_PROMPT_NAME_TAKEN 257
+#define IDS_PROMPT_READ_FAILED 258
+#define IDS_PROMPT_WRITE_FAILED 259

@@ -3,8 +3,10 @@
 #include <commdlg.h>
 
 #include "file_rows.h"
+#include "password_dlg.h"
 #include "resource.h"
 #include "skin.h"
+#include "sorvan_app.h"
 #include "win32/resource_text.h"
 
 CSorvanDlg::CSorvanDlg(HWND parent) : Dialog(IDD_SORVAN_DIALOG, parent) {
@@ -34,6 +36,7 @@ BOOL CSorvanDlg::OnInitDialog() {
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
   SkinH_Attach();
+  RunPasswordPrompt();
   SetUpFileList(m_wndFileList, m_imageList);
   DropSettings drops;
   drops.flags = DROP_FILES | DROP_FOLDERS | DROP_TO_HANDLER;
@@ -41,6 +44,15 @@ BOOL CSorvanDlg::OnInitDialog() {
   m_wndFileList.ConfigureDrops(drops);
   SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   return TRUE;
+}
+
+// A file named on the command line is decrypted by the prompt before the
+// window shows; the prompt ends the program unless it is closed with OK.
+void CSorvanDlg::RunPasswordPrompt() {
+  CSorvanApp* app = static_cast<CSorvanApp*>(AfxGetApp());
+  if (!app || app->m_strCommandLineFile.empty()) return;
+  CPasswordDlg prompt(m_hWnd);
+  prompt.DoModal();
 }
 
 void CSorvanDlg::AddAboutMenuItem() {

@@ -50,6 +50,7 @@ class CSorvanDlg : public Dialog {
   friend unsigned __stdcall DecryptThreadProc(void* dialog);
 
   void AddAboutMenuItem();
+  void RunPasswordPrompt();
   bool OnSysCommand(UINT id);
   void OnAbout();
   void OnBrowse();

@@ -137,7 +137,10 @@ void Dialog::CentreWindow() {
   SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Dialog::OnOK() { EndDialog(IDOK); }
+// As the framework does: the bound members take the controls' texts first.
+void Dialog::OnOK() {
+  if (UpdateData(true)) EndDialog(IDOK);
+}
 void Dialog::OnCancel() { EndDialog(IDCANCEL); }
 
 bool Dialog::OnCommand(WORD id, WORD code, HWND) {
