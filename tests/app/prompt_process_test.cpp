@@ -73,6 +73,25 @@ TEST_F(PromptTest, WrongThenRightPassword) {
   EXPECT_EQ(ReadBytes(dir / "x.txt"), kContent);
 }
 
+TEST_F(PromptTest, QuotedPathWithSpacesAndThePrintVerb) {
+  // As the registered open and print commands pass it: one quoted argument.
+  const std::string folder = dir / "my files";
+  ASSERT_TRUE(MakeFolder(folder));
+  const std::string spaced = folder + "\\a b.p6k";
+  WriteBytes(spaced, ContainerFromLayout(kContent, "doc", DeriveKey("pw")));
+  SorvanProcess process(SorvanExecutable(), "/p \"" + spaced + "\"");
+  HWND window = process.WaitForWindow(kPromptTitle);
+  ASSERT_NE(window, nullptr);
+  SetDlgItemTextW(window, IDC_PROMPT_PASSWORD, L"pw");
+  ClickButton(window, IDC_PROMPT_DECRYPT);
+  HWND box = process.WaitForBox(window);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(BoxText(box), L"文件解密成功");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(process.WaitForExit(), 0);
+  EXPECT_EQ(ReadBytes(folder + "\\a b.doc"), kContent);
+}
+
 TEST_F(PromptTest, CancelEndsTheProgramAndTouchesNothing) {
   Prompt prompt(container);
   ASSERT_NE(prompt.window, nullptr);
