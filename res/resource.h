@@ -1,6 +1,7 @@
 // Identifiers of the resources in sorvan.rc, shared by the resource script and the code.
 #pragma once
 
+#define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_SORVAN_DIALOG 102
 
@@ -70,3 +71,6 @@
 #define IDS_PROMPT_NAME_TAKEN 257
 #define IDS_PROMPT_READ_FAILED 258
 #define IDS_PROMPT_WRITE_FAILED 259
+
+// The About box.
+#define IDC_ABOUT_SITE_LINK 1015

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "about_dlg.h"
 #include "file_rows.h"
 #include "password_dlg.h"
 #include "resource.h"
@@ -42,6 +43,7 @@ BOOL CSorvanDlg::OnInitDialog() {
   drops.flags = DROP_FILES | DROP_FOLDERS | DROP_TO_HANDLER;
   drops.onPath = &AddDroppedPath;
   m_wndFileList.ConfigureDrops(drops);
+  SetUpWebPanel(m_hWnd, m_wndBrowser, m_browserHandler, m_webPanel);
   SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   return TRUE;
 }
@@ -98,6 +100,7 @@ bool CSorvanDlg::OnCommand(WORD id, WORD code, HWND control) {
     case IDC_BROWSE: OnBrowse(); return true;
     case IDC_CLEAR_LIST: OnClearList(); return true;
     case IDC_ABOUT: OnAbout(); return true;
+    case IDC_ONLINE_HELP: OnOnlineHelp(); return true;
     default: return Dialog::OnCommand(id, code, control);
   }
 }
@@ -116,9 +119,19 @@ bool CSorvanDlg::OnNotify(NMHDR* header, LRESULT& result) {
   return false;
 }
 
-// The About box has a window of its own elsewhere; until it is there, the
-// entry and the button open nothing.
-void CSorvanDlg::OnAbout() {}
+void CSorvanDlg::OnAbout() {
+  CAboutDlg about(m_hWnd, *m_pShell);
+  about.DoModal();
+}
+
+void CSorvanDlg::OnOnlineHelp() {
+  m_pShell->Execute(nullptr, HelpPageAddress().c_str(), SW_SHOWNORMAL);
+}
+
+void CSorvanDlg::SetShellAccess(ShellAccess& shell) {
+  m_pShell = &shell;
+  m_wndSiteLink.SetShellAccess(shell);
+}
 
 void CSorvanDlg::OnClearList() {
   if (IsRunning()) return;  // the rows a run started with stay in place

@@ -5,12 +5,15 @@
 #include <string>
 
 #include "file_drop_list.h"
+#include "link_label.h"
+#include "shell_access.h"
 #include "stop_request.h"
 #include "win32/control.h"
 #include "win32/dialog.h"
 #include "win32/image_list.h"
 #include "win32/progress_bar.h"
 #include "win32/worker_thread.h"
+#include "web_panel/web_panel.h"
 
 // The main window: the file list, the password entries, the commands and
 // the progress bar that the runs drive.
@@ -23,15 +26,21 @@ class CSorvanDlg : public Dialog {
   bool IsRunning() const;
   // How the commands start their worker; the thread start by default.
   void SetWorkerStarter(WorkerStarter starter) { m_startWorker = starter; }
+  // Where the links and the help button open addresses; the shell by default.
+  void SetShellAccess(ShellAccess& shell);
+  // How the web panel makes its browser and tests the network; before Create.
+  void SetWebPanelPlatform(const WebPanelPlatform& platform) { m_webPanel = platform; }
 
   std::uint8_t m_nKey = 0;
-  Control m_wndSiteLink;
+  CLinkLabel m_wndSiteLink;
   CFileDropList m_wndFileList;
   ProgressBar m_wndProgress;
   std::string m_strFilePath;
   std::string m_strPassword;
   std::string m_strConfirm;
+  CWebBrowser2 m_wndBrowser;
   int m_nRowCount = 0;
+  CBrowserUIHandler m_browserHandler;
   ImageList m_imageList;
   HICON m_hIcon = nullptr;
 
@@ -53,6 +62,7 @@ class CSorvanDlg : public Dialog {
   void RunPasswordPrompt();
   bool OnSysCommand(UINT id);
   void OnAbout();
+  void OnOnlineHelp();
   void OnBrowse();
   void OnClearList();
   void OnRowClick();
@@ -67,6 +77,8 @@ class CSorvanDlg : public Dialog {
   HANDLE m_hWorker = nullptr;
   WorkerStarter m_startWorker = &StartWorkerThread;
   bool m_bClosing = false;
+  ShellAccess* m_pShell = &SystemShell();
+  WebPanelPlatform m_webPanel = SystemWebPanel();
 };
 
 unsigned __stdcall EncryptThreadProc(void* dialog);

@@ -1,0 +1,44 @@
+#include "page_address.h"
+
+#include <vector>
+
+#include "site.h"
+
+BOOL SystemIsNetworkAlive(DWORD* flags) {
+  using IsNetworkAliveProc = BOOL(WINAPI*)(LPDWORD);
+  static IsNetworkAliveProc probe = [] {
+    HMODULE sens = LoadLibraryW(L"sensapi.dll");
+    return sens ? reinterpret_cast<IsNetworkAliveProc>(
+                      reinterpret_cast<void*>(GetProcAddress(sens, "IsNetworkAlive")))
+                : nullptr;
+  }();
+  return probe ? probe(flags) : FALSE;
+}
+
+std::string ExecutablePathA() {
+  std::vector<char> path(MAX_PATH);
+  for (;;) {
+    DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return std::string();
+    if (length < path.size()) return std::string(path.data(), length);
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string ChoosePageAddress(const NetworkProbe& isNetworkAlive, const std::string& executablePath,
+                              const PathRules& rules) {
+  DWORD flags = 0;
+  if (isNetworkAlive(&flags)) return SORVAN_SITE_URL "default1.htm";
+  size_t lastSeparator = std::string::npos;
+  for (size_t i = 0; i < executablePath.size(); ++i) {
+    unsigned char b = static_cast<unsigned char>(executablePath[i]);
+    if (rules.isLeadByte(b) && i + 1 < executablePath.size())
+      ++i;
+    else if (b == '\\')
+      lastSeparator = i;
+  }
+  if (lastSeparator == std::string::npos) return "default1.htm";
+  return executablePath.substr(0, lastSeparator) + "\\default1.htm";
+}
+
+std::string HelpPageAddress() { return SORVAN_SITE_URL "products_TX_overview.html"; }

@@ -1,0 +1,73 @@
+#include "web_browser2.h"
+
+#include <exdisp.h>
+#include <oleauto.h>
+
+#include "browser_ids.h"
+
+namespace {
+
+using AtlAxWinInitProc = BOOL(WINAPI*)();
+using AtlAxGetControlProc = HRESULT(WINAPI*)(HWND, IUnknown**);
+
+// atl.dll's host class: a window whose text names the control it creates.
+const wchar_t kHostClass[] = L"AtlAxWin";
+
+AtlAxGetControlProc g_getControl = nullptr;
+
+}  // namespace
+
+bool InitWebPanelHosting() {
+  if (g_getControl) return true;
+  HMODULE atl = LoadLibraryW(L"atl.dll");
+  if (!atl) return false;
+  auto init = reinterpret_cast<AtlAxWinInitProc>(GetProcAddress(atl, "AtlAxWinInit"));
+  auto getControl = reinterpret_cast<AtlAxGetControlProc>(
+      reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
+  // The module stays loaded: the host class's procedure lives in it.
+  if (!init || !getControl || !init()) return false;
+  g_getControl = getControl;
+  return true;
+}
+
+bool CWebBrowser2::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
+  if (!InitWebPanelHosting()) return false;
+  HWND window = CreateWindowExW(0, kHostClass, browser_ids::kWebBrowserClassId, style, rect.left,
+                                rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                                GetModuleHandleW(nullptr), nullptr);
+  if (!window) return false;
+  IUnknown* control = nullptr;
+  if (FAILED(g_getControl(window, &control)) || !control || !Attach(window)) {
+    if (control) control->Release();
+    DestroyWindow(window);
+    return false;
+  }
+  control->Release();
+  return true;
+}
+
+IUnknown* CWebBrowser2::GetControlUnknown() const {
+  IUnknown* control = nullptr;
+  if (!m_hWnd || !g_getControl || FAILED(g_getControl(m_hWnd, &control))) return nullptr;
+  return control;
+}
+
+void CWebBrowser2::Navigate(const std::string& address) {
+  IUnknown* control = GetControlUnknown();
+  if (!control) return;
+  IWebBrowser2* browser = nullptr;
+  if (SUCCEEDED(control->QueryInterface(browser_ids::kIWebBrowser2,
+                                        reinterpret_cast<void**>(&browser))) &&
+      browser) {
+    int length = MultiByteToWideChar(CP_ACP, 0, address.c_str(), -1, nullptr, 0);
+    BSTR url = SysAllocStringLen(nullptr, length > 0 ? static_cast<UINT>(length - 1) : 0);
+    if (url && length > 0) MultiByteToWideChar(CP_ACP, 0, address.c_str(), -1, url, length);
+    VARIANT absent;
+    VariantInit(&absent);
+    if (url) browser->Navigate(url, &absent, &absent, &absent, &absent);
+    SysFreeString(url);
+    browser->Release();
+  }
+  control->Release();
+}
