@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "file_names.h"
+#include "path_rules.h"
 #include "output_writer.h"
 #include "status_text.h"
 #include "terminal.h"
@@ -46,8 +46,7 @@ bool ConsoleView::ReadRowPath(int row, std::string& path) {
     return false;
   }
   path = m_rows[row].path;
-  m_fileName = Shortened(path.substr(SplitPath(path, NativePathRules()).directory.size()),
-                         kShownNameBytes);
+  m_fileName = Shortened(FileNameOf(path), kShownNameBytes);
   m_fileStart = std::chrono::steady_clock::now();
   m_lastDrawn = {};
   return true;

@@ -93,8 +93,7 @@ void AddFolder(const std::string& folder, bool recursive, std::vector<Row>& rows
 
 void AddPath(const std::string& path, Kind kind, bool given, bool recursive,
              std::vector<Row>& rows) {
-  std::string name = path.substr(SplitPath(path, NativePathRules()).directory.size());
-  if (IsTemporaryName(name)) return;
+  if (IsTemporaryName(FileNameOf(path))) return;
   switch (kind) {
     case Kind::Missing:
     case Kind::File:
@@ -121,4 +120,8 @@ std::vector<Row> ExpandPaths(const std::vector<std::string>& paths, bool recursi
   std::vector<Row> rows;
   for (const std::string& path : paths) AddPath(path, KindAt(path), true, recursive, rows);
   return rows;
+}
+
+std::string FileNameOf(const std::string& path) {
+  return path.substr(SplitPath(path, NativePathRules()).directory.size());
 }

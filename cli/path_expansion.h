@@ -15,3 +15,6 @@ struct Row {
 // that order. Links are rows (never followed), special files and the runs'
 // temporary files are skipped, a path that does not exist is a row.
 std::vector<Row> ExpandPaths(const std::vector<std::string>& paths, bool recursive);
+
+// The last part of a path, after its folder.
+std::string FileNameOf(const std::string& path);
