@@ -8,6 +8,7 @@
 #include "resource.h"
 #include "shell_registration.h"
 #include "sorvan_dlg.h"
+#include "web_panel/web_browser2.h"
 #include "win32_classes_registry.h"
 
 namespace {
@@ -37,6 +38,8 @@ std::vector<std::string> Arguments() {
 }  // namespace
 
 BOOL CSorvanApp::InitInstance() {
+  // Hosting of embedded controls: the web panel's browser.
+  InitWebPanelHosting();
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   RegisterShellFileTypes();
