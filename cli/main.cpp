@@ -24,7 +24,7 @@ int UsageError(const std::string& message) {
 }
 
 int Stopped() {
-  std::fprintf(stderr, "p6k: stopped; the file in hand was left as it was\n");
+  std::fprintf(stderr, "p6k: stopped\n");
   return kStopped;
 }
 

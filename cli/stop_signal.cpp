@@ -30,7 +30,6 @@ void InstallStopHandlers(StopRequest& stop) {
 #ifdef _WIN32
   SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
 #else
-  // No SA_RESTART: a read at the password prompt returns with EINTR.
   struct sigaction action = {};
   action.sa_handler = &OnSignal;
   sigemptyset(&action.sa_mask);

@@ -10,6 +10,7 @@
 #else
 #include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -102,16 +103,18 @@ PromptResult ReadHiddenLine(const char* prompt, const StopRequest& stop, std::st
   tcsetattr(tty, TCSAFLUSH, &quiet);
   Say(tty, prompt);
   std::string typed;
-  bool stopped = false;
-  for (;;) {
+  // A Ctrl-C that comes just before a read starts would not interrupt it:
+  // wait in short slices and look at the stop request between them.
+  while (!stop.Requested()) {
+    pollfd ready{tty, POLLIN, 0};
+    if (poll(&ready, 1, 100) <= 0) continue;
     char c;
     ssize_t got = read(tty, &c, 1);
-    // Ctrl-C interrupts the read (the handler is installed without SA_RESTART).
-    if (got < 0 && errno == EINTR && !stop.Requested()) continue;
-    if (got < 0) stopped = stop.Requested();
+    if (got < 0 && errno == EINTR) continue;
     if (got <= 0 || c == '\n') break;
     typed.push_back(c);
   }
+  bool stopped = stop.Requested();
   tcsetattr(tty, TCSAFLUSH, &saved);
   if (stopped) Say(tty, "\n");
   close(tty);

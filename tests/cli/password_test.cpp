@@ -70,6 +70,7 @@ TEST(PasswordSources, AskedOnTheTerminalWithoutEcho) {
       {"decrypt asks once", "decrypt", "a.p6k", {}, {secret}, 1, 0, {"a.txt"}},
       {"empty", "decrypt", "a.p6k", {}, {""}, 1, 2, {"a.p6k"}},
       {"variable first", "encrypt", "a.txt", {{"P6K_PASSWORD", secret}}, {}, 0, 0, {"a.p6k"}},
+      {"Ctrl-C at the prompt", "encrypt", "a.txt", {}, {"\x03"}, 1, 130, {"a.txt"}},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.what);
