@@ -53,19 +53,21 @@ PromptResult ReadHiddenLine(const char* prompt, const StopRequest& stop, std::st
   DWORD written = 0;
   WriteConsoleA(out, prompt, static_cast<DWORD>(std::strlen(prompt)), &written, nullptr);
   std::string typed;
-  for (;;) {
+  bool lineEnded = false;
+  while (!lineEnded) {
     char chunk[256];
     DWORD got = 0;
-    // Ctrl-C ends the read with nothing; the handler has set the stop request by then.
+    // Ctrl-C and Ctrl-Break end the read with nothing, and the handler runs on
+    // a thread of its own, maybe later: a read without a line end is a stop.
     if (!ReadConsoleA(in, chunk, sizeof chunk, &got, nullptr) || got == 0) break;
     typed.append(chunk, got);
-    if (typed.find('\n') != std::string::npos) break;
+    lineEnded = typed.find('\n') != std::string::npos;
   }
   SetConsoleMode(in, mode);
   WriteConsoleA(out, "\r\n", 2, &written, nullptr);
   CloseHandle(in);
   CloseHandle(out);
-  if (stop.Requested()) return PromptResult::Stopped;
+  if (!lineEnded || stop.Requested()) return PromptResult::Stopped;
   typed = typed.substr(0, typed.find_first_of("\r\n"));
   // The console hands out its input code page; passwords are ANSI bytes.
   line = Recode(typed, GetConsoleCP(), GetACP());
