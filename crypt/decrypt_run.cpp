@@ -5,7 +5,6 @@
 #include "output_writer.h"
 #include "progress_steps.h"
 #include "row_steps.h"
-#include "stop_request.h"
 
 namespace {
 
@@ -61,16 +60,5 @@ FileWork DecryptFile(FileSystem& fs, const std::string& path, const RunSettings&
 }  // namespace
 
 void DecryptRows(RunView& view, const RunSettings& settings) {
-  FileSystem& fs = settings.fileSystem ? *settings.fileSystem : NativeFileSystem();
-  view.EnableCommand(CommandButton::Encrypt, false);
-  view.EnableCommand(CommandButton::Decrypt, false);
-  for (int row = 0; row < settings.rowCount; ++row) {
-    if (settings.stop && settings.stop->Requested()) break;
-    std::string path;
-    if (!view.ReadRowPath(row, path)) continue;
-    FileWork work = DecryptFile(fs, path, settings, view);
-    if (FinishRow(view, RunKind::Decrypt, row, path, work, fs) == Outcome::Stopped) break;
-  }
-  view.EnableCommand(CommandButton::Decrypt, true);
-  view.EnableCommand(CommandButton::Encrypt, true);
+  RunRows(view, settings, RunKind::Decrypt, &DecryptFile);
 }

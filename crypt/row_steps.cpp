@@ -1,5 +1,7 @@
 #include "row_steps.h"
 
+#include "stop_request.h"
+
 Outcome RemoveSource(FileSystem& fs, const std::string& path, const FileStamp& stamp) {
   FileStamp now;
   if (!fs.StampAt(path, now) || now != stamp) return Outcome::SourceChanged;
@@ -41,4 +43,20 @@ Outcome FinishRow(RunView& view, RunKind run, int row, const std::string& path,
     view.RowFinished(row, removed, path);
   }
   return removed;
+}
+
+void RunRows(RunView& view, const RunSettings& settings, RunKind run, FileStep step) {
+  FileSystem& fs = settings.fileSystem ? *settings.fileSystem : NativeFileSystem();
+  bool encrypting = run == RunKind::Encrypt;
+  view.EnableCommand(encrypting ? CommandButton::Decrypt : CommandButton::Encrypt, false);
+  view.EnableCommand(encrypting ? CommandButton::Encrypt : CommandButton::Decrypt, false);
+  for (int row = 0; row < settings.rowCount; ++row) {
+    if (settings.stop && settings.stop->Requested()) break;
+    std::string path;
+    if (!view.ReadRowPath(row, path)) continue;  // a row that is gone names no file
+    FileWork work = step(fs, path, settings, view);
+    if (FinishRow(view, run, row, path, work, fs) == Outcome::Stopped) break;
+  }
+  view.EnableCommand(CommandButton::Decrypt, true);
+  view.EnableCommand(CommandButton::Encrypt, true);
 }

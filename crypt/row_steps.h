@@ -22,6 +22,14 @@ Outcome RemoveSource(FileSystem& fs, const std::string& path, const FileStamp& s
 void ReportFailure(RunView& view, RunKind run, int row, const std::string& path, Outcome outcome);
 void ReportOutputInPlace(RunView& view, int row, const std::string& outputPath);
 
+// One file's work up to its output in place, or the outcome that stopped it.
+using FileStep = FileWork (*)(FileSystem& fs, const std::string& path, const RunSettings& settings,
+                              RunView& view);
+
+// The loop both runs share: the buttons off (the other run's first), every
+// row's file work and report, the stop request between rows, the buttons on.
+void RunRows(RunView& view, const RunSettings& settings, RunKind run, FileStep step);
+
 // The whole tail of a row once its file work is known: the outcome's row
 // updates, and for output in place the removal of the source. Returns the
 // row's final outcome.
