@@ -59,7 +59,7 @@ std::vector<Original> MakeFolder(const ScratchDir& dir, std::mt19937& random) {
   const char* extensions[] = {"txt", "bin", "jpeg", "", "tar", "properties"};
   for (int i = 0; i < 120; ++i) {
     std::size_t size;
-    if (i % 40 == 0) size = (8u << 20) + random() % (16u << 20);   // tens of MiB
+    if (i % 20 == 0) size = (8u << 20) + random() % (16u << 20);   // tens of MiB
     else if (i % 10 == 0) size = random() % (2u << 20);
     else if (i % 7 == 0) size = 0;
     else size = random() % 20000;
