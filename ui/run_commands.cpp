@@ -59,20 +59,21 @@ void CSorvanDlg::RunCommand(UINT emptyListText, WorkerEntry run, UINT startFaile
   Notice(startFailedText);
 }
 
-unsigned __stdcall EncryptThreadProc(void* argument) {
+// A run over the dialog's rows, on the worker thread: every update goes to
+// the window's controls as a synchronous message.
+unsigned CSorvanDlg::RunOverRows(void* argument, RowRun run) {
   CSorvanDlg& dialog = *static_cast<CSorvanDlg*>(argument);
   ListRunView view(dialog.m_wndFileList, dialog.m_wndProgress,
                    GetDlgItem(dialog.GetSafeHwnd(), IDC_ENCRYPT),
                    GetDlgItem(dialog.GetSafeHwnd(), IDC_DECRYPT));
-  EncryptRows(view, SettingsOf(dialog, dialog.m_stop));
+  run(view, SettingsOf(dialog, dialog.m_stop));
   return 1;
 }
 
-unsigned __stdcall DecryptThreadProc(void* argument) {
-  CSorvanDlg& dialog = *static_cast<CSorvanDlg*>(argument);
-  ListRunView view(dialog.m_wndFileList, dialog.m_wndProgress,
-                   GetDlgItem(dialog.GetSafeHwnd(), IDC_ENCRYPT),
-                   GetDlgItem(dialog.GetSafeHwnd(), IDC_DECRYPT));
-  DecryptRows(view, SettingsOf(dialog, dialog.m_stop));
-  return 1;
+unsigned __stdcall EncryptThreadProc(void* dialog) {
+  return CSorvanDlg::RunOverRows(dialog, &EncryptRows);
+}
+
+unsigned __stdcall DecryptThreadProc(void* dialog) {
+  return CSorvanDlg::RunOverRows(dialog, &DecryptRows);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "batch_run.h"
 #include "file_drop_list.h"
 #include "link_label.h"
 #include "shell_access.h"
@@ -57,6 +58,8 @@ class CSorvanDlg : public Dialog {
  private:
   friend unsigned __stdcall EncryptThreadProc(void* dialog);
   friend unsigned __stdcall DecryptThreadProc(void* dialog);
+  using RowRun = void (*)(RunView& view, const RunSettings& settings);
+  static unsigned RunOverRows(void* dialog, RowRun run);
 
   void AddAboutMenuItem();
   void RunPasswordPrompt();

@@ -5,15 +5,8 @@ namespace {
 struct Search {
   DWORD process;
   std::wstring title;
-  HWND owner;
   HWND found;
 };
-
-std::wstring ClassName(HWND window) {
-  wchar_t name[64] = L"";
-  GetClassNameW(window, name, 64);
-  return name;
-}
 
 BOOL CALLBACK FindTitled(HWND window, LPARAM param) {
   Search& s = *reinterpret_cast<Search*>(param);
@@ -21,34 +14,6 @@ BOOL CALLBACK FindTitled(HWND window, LPARAM param) {
   GetWindowThreadProcessId(window, &process);
   if (process == s.process && IsWindowVisible(window) && WindowText(window) == s.title) {
     s.found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK FindOwnedBox(HWND window, LPARAM param) {
-  Search& s = *reinterpret_cast<Search*>(param);
-  if (ClassName(window) == L"#32770" && GetWindow(window, GW_OWNER) == s.owner &&
-      IsWindowVisible(window)) {
-    s.found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK FindText(HWND child, LPARAM param) {
-  if (ClassName(child) == L"Static" && GetWindowTextLengthW(child) > 0) {
-    *reinterpret_cast<std::wstring*>(param) = WindowText(child);
-    return FALSE;
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK FindIcon(HWND child, LPARAM param) {
-  // The box keeps its icon control when it shows no icon, only empty.
-  if (ClassName(child) == L"Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-      SendMessageW(child, STM_GETICON, 0, 0) != 0) {
-    *reinterpret_cast<bool*>(param) = true;
     return FALSE;
   }
   return TRUE;
@@ -77,7 +42,7 @@ SorvanProcess::~SorvanProcess() {
 
 HWND SorvanProcess::WaitForWindow(const std::wstring& title, DWORD timeoutMs) const {
   for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
-    Search s = {m_info.dwProcessId, title, nullptr, nullptr};
+    Search s = {m_info.dwProcessId, title, nullptr};
     EnumWindows(&FindTitled, reinterpret_cast<LPARAM>(&s));
     if (s.found) return s.found;
     if (WaitForSingleObject(m_info.hProcess, 20) == WAIT_OBJECT_0) return nullptr;
@@ -87,9 +52,7 @@ HWND SorvanProcess::WaitForWindow(const std::wstring& title, DWORD timeoutMs) co
 
 HWND SorvanProcess::WaitForBox(HWND owner, DWORD timeoutMs) const {
   for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
-    Search s = {m_info.dwProcessId, L"", owner, nullptr};
-    EnumWindows(&FindOwnedBox, reinterpret_cast<LPARAM>(&s));
-    if (s.found) return s.found;
+    if (HWND box = FindOwnedBox(owner)) return box;
     if (WaitForSingleObject(m_info.hProcess, 20) == WAIT_OBJECT_0) return nullptr;
   }
   return nullptr;
@@ -108,24 +71,6 @@ std::string SorvanExecutable() {
   for (char& c : path)
     if (c == '/') c = '\\';
   return path;
-}
-
-std::wstring WindowText(HWND window) {
-  wchar_t text[1024] = L"";
-  GetWindowTextW(window, text, 1024);
-  return text;
-}
-
-std::wstring BoxText(HWND box) {
-  std::wstring text;
-  EnumChildWindows(box, &FindText, reinterpret_cast<LPARAM>(&text));
-  return text;
-}
-
-bool BoxHasIcon(HWND box) {
-  bool icon = false;
-  EnumChildWindows(box, &FindIcon, reinterpret_cast<LPARAM>(&icon));
-  return icon;
 }
 
 void ClickButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

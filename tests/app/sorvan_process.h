@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "window_text.h"
+
 // sorvan.exe started as the shell would start it, and its windows found and
 // used from outside, as a user would.
 class SorvanProcess {
@@ -26,10 +28,5 @@ class SorvanProcess {
 // The program under test, as a Windows path.
 std::string SorvanExecutable();
 
-std::wstring WindowText(HWND window);
-// The text of a message box (its non-empty static).
-std::wstring BoxText(HWND box);
-// True when the box shows an icon.
-bool BoxHasIcon(HWND box);
 // Presses a button of another process's window the way a click does.
 void ClickButton(HWND dialog, int id);

@@ -12,14 +12,9 @@
 #include "screenshot.h"
 #include "site.h"
 #include "sorvan_dlg.h"
+#include "window_text.h"
 
 namespace {
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[512] = L"";
-  GetWindowTextW(window, text, 512);
-  return text;
-}
 
 // The resource script's UTF-8 texts, as the window shows them.
 std::wstring Utf16(const char* utf8) {
@@ -97,13 +92,13 @@ class AboutBox : public ::testing::Test {
 
   AboutVisitor::Step Record(Seen& seen) {
     return [this, &seen](HWND box) {
-      seen.caption = TextOf(box);
+      seen.caption = WindowText(box);
       GetWindowRect(box, &seen.frame);
       seen.ownerEnabled = IsWindowEnabled(window) != FALSE;
-      seen.linkText = TextOf(GetDlgItem(box, IDC_ABOUT_SITE_LINK));
+      seen.linkText = WindowText(GetDlgItem(box, IDC_ABOUT_SITE_LINK));
       for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         bool icon = (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-        if (IsWindowVisible(child) && !icon) seen.visibleTexts.push_back(TextOf(child));
+        if (IsWindowVisible(child) && !icon) seen.visibleTexts.push_back(WindowText(child));
       }
       return true;
     };

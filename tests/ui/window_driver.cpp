@@ -7,49 +7,12 @@
 
 #include "resource.h"
 #include "screenshot.h"
+#include "window_text.h"
 
 const std::wstring kReady = L"就绪", kSuccess = L"成功", kFailed = L"失败",
                    kAlreadyEncrypted = L"被加密过的", kNotEncrypted = L"没有被加密过的",
                    kNameTaken = L"失败,文件已存在";
 
-namespace {
-
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
-  return text;
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = L"";
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
-BOOL CALLBACK FindBoxText(HWND child, LPARAM found) {
-  if (ClassOf(child) == L"Static" && GetWindowTextLengthW(child) > 0) {
-    *reinterpret_cast<std::wstring*>(found) = TextOf(child);
-    return FALSE;
-  }
-  return TRUE;
-}
-
-struct BoxSearch {
-  HWND owner;
-  HWND box;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM search) {
-  BoxSearch& s = *reinterpret_cast<BoxSearch*>(search);
-  if (ClassOf(window) == L"#32770" && GetWindow(window, GW_OWNER) == s.owner &&
-      IsWindowVisible(window)) {
-    s.box = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-}  // namespace
 
 BoxWatcher::BoxWatcher(HWND owner) : m_owner(owner), m_thread([this] { Watch(); }) {}
 
@@ -67,18 +30,17 @@ std::vector<Box> BoxWatcher::Take() {
 
 void BoxWatcher::Watch() {
   while (!m_stop) {
-    BoxSearch search = {m_owner, nullptr};
-    EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
-    if (search.box) {
+    HWND found = FindOwnedBox(m_owner);
+    if (found) {
       Box box;
-      box.caption = TextOf(search.box);
-      EnumChildWindows(search.box, &FindBoxText, reinterpret_cast<LPARAM>(&box.text));
+      box.caption = WindowText(found);
+      box.text = BoxText(found);
       {
         std::lock_guard<std::mutex> hold(m_lock);
         m_boxes.push_back(box);
       }
-      PostMessageW(search.box, WM_COMMAND, IDOK, 0);
-      while (!m_stop && IsWindow(search.box)) Sleep(5);  // one box is read once
+      PostMessageW(found, WM_COMMAND, IDOK, 0);
+      while (!m_stop && IsWindow(found)) Sleep(5);  // one box is read once
     }
     Sleep(10);
   }
