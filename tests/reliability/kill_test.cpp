@@ -5,9 +5,6 @@
 // debris allowed are the temporary files ~p6kXXXX.tmp.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -17,6 +14,7 @@
 
 #include "key.h"
 #include "output_writer.h"
+#include "p6k_process.h"
 #include "run_helpers.h"
 #include "scratch_dir.h"
 
@@ -110,39 +108,18 @@ int CheckNothingLost(const ScratchDir& dir, const std::vector<Original>& origina
   return encrypted;
 }
 
-pid_t StartTool(const std::string& command, const std::string& folder,
-                const char* output = "/dev/null") {
-  pid_t pid = fork();
-  if (pid == 0) {
-    int out = open(output, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int null = open("/dev/null", O_WRONLY);
-    dup2(out, 1);
-    dup2(null, 2);
-    setenv("P6K_PASSWORD", kPassword, 1);
-    execl(P6K_PATH, "p6k", command.c_str(), folder.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  return pid;
-}
-
 // Runs the tool to its end; every line it prints must carry a known status.
-int RunToTheEnd(const std::string& command, const std::string& folder, const std::string& log) {
-  int status = 0;
-  waitpid(StartTool(command, folder, log.c_str()), &status, 0);
+void RunToTheEnd(const std::string& command, const std::string& folder) {
+  ProcessResult result = P6k({command, folder}, {{"P6K_PASSWORD", kPassword}});
   const std::string known[] = {"成功", "失败", "被加密过的", "没有被加密过的", "失败,文件已存在"};
-  std::string output = ReadBytes(log).value_or("");
-  std::size_t lines = 0;
-  for (std::size_t start = 0; start < output.size(); ++lines) {
-    std::size_t end = output.find('\n', start);
-    std::string line = output.substr(start, end - start);
+  std::vector<std::string> lines = result.OutLines();
+  EXPECT_FALSE(lines.empty());
+  for (const auto& line : lines) {
     std::string status = line.substr(0, line.find('\t'));
     bool ok = false;
     for (auto& k : known) ok = ok || status == k;
     EXPECT_TRUE(ok && line.find('\t') != std::string::npos) << line;
-    start = end == std::string::npos ? output.size() : end + 1;
   }
-  EXPECT_GT(lines, 0u);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(KillTest, NothingIsLostWhereverTheToolDies) {
@@ -158,10 +135,11 @@ TEST(KillTest, NothingIsLostWhereverTheToolDies) {
   std::size_t debris = 0;
   bool encrypting = true;
   while (kills < maxKills && std::chrono::steady_clock::now() < deadline) {
-    pid_t pid = StartTool(encrypting ? "encrypt" : "decrypt", folder);
+    ChildProcess tool(P6kCommand({encrypting ? "encrypt" : "decrypt", folder}),
+                      {{"P6K_PASSWORD", kPassword}});
     std::this_thread::sleep_for(std::chrono::microseconds(random() % 400000));
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    tool.Signal(SIGKILL);
+    tool.Wait();
     ++kills;
     if (!encrypting) ++killsDecrypting;
     std::size_t temporaries = 0;
@@ -184,10 +162,9 @@ TEST(KillTest, NothingIsLostWhereverTheToolDies) {
   // Full runs afterwards finish the work and lose nothing. A kill between a
   // move and a delete leaves source and container side by side; such a pair
   // is reported as a taken name and stays, which is fine.
-  ScratchDir logs;
-  RunToTheEnd("encrypt", folder, logs / "encrypt.log");
+  RunToTheEnd("encrypt", folder);
   EXPECT_EQ(CheckNothingLost(dir, originals), static_cast<int>(originals.size()));
-  RunToTheEnd("decrypt", folder, logs / "decrypt.log");
+  RunToTheEnd("decrypt", folder);
   CheckNothingLost(dir, originals);
   for (const auto& o : originals) {
     auto restored = ReadBytes(dir / o.restoredName);
