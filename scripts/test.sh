@@ -13,15 +13,39 @@ start_display
 trap stop_wine_and_display EXIT
 start_wineserver
 
-status=0
-ctest --test-dir "$ROOT/build/native" --output-on-failure || status=1
-ctest --test-dir "$ROOT/build/win32" --output-on-failure || status=1
+passed=0 failed=0
+# Runs one tree's tests and adds its counts from ctest's closing line.
+run_ctest() {
+  local log total bad
+  log="$(mktemp)"
+  ctest --test-dir "$1" --output-on-failure 2>&1 | tee "$log" || true
+  total="$(grep -oE 'tests failed out of [0-9]+' "$log" | tail -1 | grep -oE '[0-9]+$' || true)"
+  bad="$(grep -oE '[0-9]+ tests failed out of' "$log" | tail -1 | grep -oE '^[0-9]+' || true)"
+  rm -f "$log"
+  if [[ -z "$total" || -z "$bad" ]]; then failed=$((failed + 1)); return; fi
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+}
+
+run_ctest "$ROOT/build/native"
+run_ctest "$ROOT/build/win32"
 
 # The native tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake -S "$ROOT" -B "$ROOT/build/asan" -DSORVAN_SANITIZE=ON -DSORVAN_SITE_HOST=127.0.0.1 \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$ROOT/build/asan" -j "$(nproc)" >/dev/null
-ctest --test-dir "$ROOT/build/asan" --output-on-failure || status=1
+run_ctest "$ROOT/build/asan"
 
-bash "$ROOT/scripts/fuzz.sh" || status=1
-exit $status
+# Each fuzz target counts as one test.
+fuzz_log="$(mktemp)"
+fuzz_status=0
+bash "$ROOT/scripts/fuzz.sh" 2>&1 | tee "$fuzz_log" || fuzz_status=1
+passed=$((passed + $(grep -c 'no failure$' "$fuzz_log" || true)))
+fuzz_failed="$(grep -c 'FAILED' "$fuzz_log" || true)"
+if [[ $fuzz_status -ne 0 && $fuzz_failed -eq 0 ]]; then fuzz_failed=1; fi
+failed=$((failed + fuzz_failed))
+rm -f "$fuzz_log"
+
+# ctest counts a test program as one test; the programs hold the cases.
+echo "ctest and fuzz: $passed passed, $failed failed"
+[[ $failed -eq 0 ]]
