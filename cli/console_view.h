@@ -10,17 +10,11 @@
 // The rows of one run on the console: a line per row on standard output
 // (status text, tab, the path the row shows afterwards) and, when asked
 // for, a progress bar for large files on standard error.
-class ConsoleView : public RunView {
+class ConsoleView : public HeadlessRunView {
  public:
   ConsoleView(RunKind kind, std::vector<Row> rows, bool showProgress);
 
   bool ReadRowPath(int row, std::string& path) override;
-  void SetRowImage(int, RowImage) override {}
-  void SetRowPath(int, const std::string&) override {}
-  void SetRowStatus(int, RowStatus) override {}
-  void EnsureRowVisible(int) override {}
-  void SetProgress(int) override {}
-  void EnableCommand(CommandButton, bool) override {}
   void RowFinished(int row, Outcome outcome, const std::string& shownPath) override;
   void BytesDone(std::uint64_t done, std::uint64_t total) override;
 

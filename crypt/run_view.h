@@ -27,3 +27,15 @@ class RunView {
   // Told while data moves, for displays finer than the progress bar.
   virtual void BytesDone(std::uint64_t done, std::uint64_t total) { (void)done; (void)total; }
 };
+
+// A run without a window: the row, progress and button updates go nowhere;
+// what is heard comes through ReadRowPath, RowFinished and BytesDone.
+class HeadlessRunView : public RunView {
+ public:
+  void SetRowImage(int, RowImage) override {}
+  void SetRowPath(int, const std::string&) override {}
+  void SetRowStatus(int, RowStatus) override {}
+  void EnsureRowVisible(int) override {}
+  void SetProgress(int) override {}
+  void EnableCommand(CommandButton, bool) override {}
+};

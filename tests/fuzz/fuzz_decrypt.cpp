@@ -17,16 +17,11 @@
 
 namespace {
 
-class SilentView : public RunView {
+class SilentView : public HeadlessRunView {
  public:
   explicit SilentView(std::string path) : m_path(std::move(path)) {}
   bool ReadRowPath(int, std::string& path) override { path = m_path; return true; }
-  void SetRowImage(int, RowImage) override {}
-  void SetRowPath(int, const std::string&) override {}
-  void SetRowStatus(int, RowStatus) override {}
-  void EnsureRowVisible(int) override {}
-  void SetProgress(int) override {}
-  void EnableCommand(CommandButton, bool) override {}
+
  private:
   std::string m_path;
 };
