@@ -1,5 +1,7 @@
 #include "sorvan_process.h"
 
+#include "scratch_dir.h"
+
 namespace {
 
 struct Search {
@@ -65,12 +67,6 @@ long SorvanProcess::WaitForExit(DWORD timeoutMs) {
   return static_cast<long>(code);
 }
 
-std::string SorvanExecutable() {
-  // Wine shows the Unix root as drive Z:.
-  std::string path = std::string("Z:") + SORVAN_EXE;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
+std::string SorvanExecutable() { return WinePath(SORVAN_EXE); }
 
 void ClickButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

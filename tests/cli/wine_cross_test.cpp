@@ -19,14 +19,6 @@ const std::string kPassword936 = "\xC3\xDC\xC2\xEB"; // 密码
 // The Windows build of the same tree, next to this one.
 bool WindowsToolBuilt() { return access(P6K_EXE_PATH, R_OK) == 0; }
 
-// A Unix path as Wine's drive Z: shows it.
-std::string WinePath(const std::string& path) {
-  std::string windows = "Z:" + path;
-  for (char& c : windows)
-    if (c == '/') c = '\\';
-  return windows;
-}
-
 ProcessResult P6kExe(const std::vector<std::string>& args) {
   std::vector<std::string> argv{WINE_RUN_PATH, P6K_EXE_PATH};
   argv.insert(argv.end(), args.begin(), args.end());

@@ -109,6 +109,13 @@ std::vector<std::string> ListFolder(std::string folder) {
   return names;
 }
 
+std::string WinePath(const std::string& unixPath) {
+  std::string windows = "Z:" + unixPath;
+  for (char& c : windows)
+    if (c == '/') c = '\\';
+  return windows;
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) std::abort();

@@ -32,6 +32,9 @@ class ScratchDir {
 
 extern const char kSeparator[];
 
+// A Unix path as Wine's drive Z: shows it.
+std::string WinePath(const std::string& unixPath);
+
 // Names in a folder, sorted, without "." and "..".
 std::vector<std::string> ListFolder(std::string folder);  // "\\" on Windows, "/" elsewhere
 

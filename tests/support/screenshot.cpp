@@ -1,6 +1,8 @@
 #ifdef _WIN32
 #include "screenshot.h"
 
+#include "scratch_dir.h"
+
 bool SaveScreenshot(HWND window, const std::string& unixFolder, const std::string& name) {
   RECT r;
   if (!GetWindowRect(window, &r)) return false;
@@ -24,10 +26,7 @@ bool SaveScreenshot(HWND window, const std::string& unixFolder, const std::strin
   file.bfType = 0x4D42;
   file.bfOffBits = sizeof file + sizeof info.bmiHeader;
   file.bfSize = file.bfOffBits + imageSize;
-  // Wine shows the Unix root as drive Z:.
-  std::string folder = "Z:" + unixFolder;
-  for (char& c : folder)
-    if (c == '/') c = '\\';
+  std::string folder = WinePath(unixFolder);
   CreateDirectoryA(folder.c_str(), nullptr);
   HANDLE out = CreateFileA((folder + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
