@@ -141,10 +141,15 @@ void CSorvanDlg::OnClearList() {
 void CSorvanDlg::OnRowClick() {
   int row = m_wndFileList.GetSelectionMark();
   if (row == -1) return;
-  m_strFilePath = m_wndFileList.GetItemText(row, 0, 255);
-  std::string size = std::to_string(QueryFileLength(m_strFilePath));
-  SetDlgItemTextA(m_hWnd, IDC_FILE_SIZE, size.c_str());
+  ShowFileAndSize(m_wndFileList.GetItemText(row, 0, 255));
   UpdateData(false);
+}
+
+// The hidden path and size fields of a clicked or browsed file.
+void CSorvanDlg::ShowFileAndSize(const std::string& path) {
+  m_strFilePath = path;
+  std::string size = std::to_string(QueryFileLength(path));
+  SetDlgItemTextA(m_hWnd, IDC_FILE_SIZE, size.c_str());
 }
 
 void CSorvanDlg::OnBrowse() {
@@ -156,9 +161,7 @@ void CSorvanDlg::OnBrowse() {
   choice.nMaxFile = sizeof path;
   choice.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   if (!GetOpenFileNameA(&choice)) return;
-  m_strFilePath = path;
-  std::string size = std::to_string(QueryFileLength(m_strFilePath));
-  SetDlgItemTextA(m_hWnd, IDC_FILE_SIZE, size.c_str());
+  ShowFileAndSize(path);
   m_strPassword.clear();
   m_strConfirm.clear();
   UpdateData(false);

@@ -69,6 +69,7 @@ class CSorvanDlg : public Dialog {
   void OnBrowse();
   void OnClearList();
   void OnRowClick();
+  void ShowFileAndSize(const std::string& path);
   void OnEncryptFiles();
   void OnDecryptFiles();
   void RunCommand(UINT emptyListText, WorkerEntry run, UINT startFailedText);
