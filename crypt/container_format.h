@@ -22,6 +22,13 @@ constexpr std::uint64_t kSizeLimit = 0x42000000ull;  // 1,107,296,256 bytes
 
 inline bool ExceedsSizeLimit(std::uint64_t length) { return length > kSizeLimit; }
 
+// A container's data is held to the same limit as a source, so every
+// container the runs write can be read back: the container itself may be
+// longer by its trailer.
+inline bool ContainerExceedsSizeLimit(std::uint64_t containerLength) {
+  return containerLength > kSizeLimit + kTrailerSize;
+}
+
 // The one value every byte of the data area is masked with.
 inline std::uint8_t DataMask(std::uint8_t key, std::uint64_t sourceLength) {
   return static_cast<std::uint8_t>(key ^ static_cast<std::uint8_t>(sourceLength & 0xFF));

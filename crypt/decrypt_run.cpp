@@ -39,21 +39,14 @@ FileWork RestoreFile(FileSystem& fs, FileHandle container, const std::string& pa
 
 FileWork DecryptFile(FileSystem& fs, const std::string& path, const RunSettings& settings,
                      RunView& view) {
-  FileWork work;
-  FileHandle container;
-  if (!fs.OpenExisting(path, container)) {
-    work.outcome = Outcome::OpenFailed;
-    return work;
-  }
-  if (!fs.Stamp(container, work.sourceStamp))
-    work.outcome = Outcome::ReadFailed;
-  else if (container::ExceedsSizeLimit(work.sourceStamp.size))
+  FileWork work = OpenSource(fs, path);
+  if (work.outcome != Outcome::Done) return work;
+  if (container::ContainerExceedsSizeLimit(work.sourceStamp.size))
     work.outcome = Outcome::TooLarge;
   else if (!HasContainerSuffix(path))
     work.outcome = Outcome::NotNamedAsContainer;
   else
-    work = RestoreFile(fs, container, path, settings, view, work);
-  fs.Close(container);
+    work = RestoreFile(fs, work.source, path, settings, view, work);
   return work;
 }
 

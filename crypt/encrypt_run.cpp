@@ -53,19 +53,10 @@ FileWork WriteContainer(FileSystem& fs, FileHandle source, const std::string& pa
 
 FileWork EncryptFile(FileSystem& fs, const std::string& path, const RunSettings& settings,
                      RunView& view) {
-  FileWork work;
-  FileHandle source;
-  if (!fs.OpenExisting(path, source)) {
-    work.outcome = Outcome::OpenFailed;
-    return work;
-  }
-  if (!fs.Stamp(source, work.sourceStamp)) {
-    work.outcome = Outcome::ReadFailed;
-  } else {
-    work.outcome = CheckSource(fs, source, path, work.sourceStamp, settings.key);
-    if (work.outcome == Outcome::Done) work = WriteContainer(fs, source, path, settings, view, work);
-  }
-  fs.Close(source);
+  FileWork work = OpenSource(fs, path);
+  if (work.outcome != Outcome::Done) return work;
+  work.outcome = CheckSource(fs, work.source, path, work.sourceStamp, settings.key);
+  if (work.outcome == Outcome::Done) work = WriteContainer(fs, work.source, path, settings, view, work);
   return work;
 }
 

@@ -5,11 +5,20 @@
 
 using FileHandle = std::intptr_t;
 
-// Size and last-write time: what tells us a file was changed behind our back.
+// What tells us a source is still the very file that was read, as it was
+// read: its identity, its size and its times at the file system's full
+// resolution. Coarse clocks hide changes from the times; the back ends watch
+// or lock the source besides.
 struct FileStamp {
   std::uint64_t size = 0;
   std::int64_t modified = 0;  // platform ticks, compared only with each other
-  bool operator==(const FileStamp& o) const { return size == o.size && modified == o.modified; }
+  std::int64_t changed = 0;   // status change (POSIX); 0 where there is none
+  std::uint64_t volume = 0;   // device or volume serial number
+  std::uint64_t index = 0;    // inode or file index on that volume
+  bool operator==(const FileStamp& o) const {
+    return size == o.size && modified == o.modified && changed == o.changed &&
+           volume == o.volume && index == o.index;
+  }
   bool operator!=(const FileStamp& o) const { return !(*this == o); }
 };
 
@@ -21,23 +30,32 @@ enum class MoveResult { Moved, Taken, Failed };
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  // An existing regular file, for reading and writing, shared for both.
+  // The file a row works on: an existing regular file that is itself no link
+  // (whatever the folders above it are), and not read-only, open for reading
+  // and writing. From here until it is closed the back end guards it: other
+  // writers are kept out (Windows) or its changes are watched (POSIX).
   virtual bool OpenExisting(const std::string& path, FileHandle& file) = 0;
   virtual bool Stamp(FileHandle file, FileStamp& stamp) = 0;
   // Exactly size bytes at offset, or false.
   virtual bool ReadAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size) = 0;
-  // A new file, never an existing one; permissions like those of likeFile.
+  // A new file, never an existing one; permissions and owner like likeFile's.
   virtual CreateResult CreateNew(const std::string& path, FileHandle likeFile,
                                  FileHandle& file) = 0;
   virtual bool Write(FileHandle file, const void* data, std::size_t size) = 0;
   virtual bool Flush(FileHandle file) = 0;
   virtual bool Close(FileHandle file) = 0;
-  // Renames without ever replacing what is at to; the folder is made durable.
+  // Renames without ever replacing what is at to, and makes the rename
+  // durable; a rename that cannot be made durable is undone (Failed).
   virtual MoveResult MoveNoReplace(const std::string& from, const std::string& to) = 0;
+  // Removes a file of our own making (a temporary file).
   virtual bool Delete(const std::string& path) = 0;
   // Anything at all under that name: file, folder, link.
   virtual bool Exists(const std::string& path) = 0;
-  virtual bool StampAt(const std::string& path, FileStamp& stamp) = 0;
+  // The open file still stands at path, unchanged since stamp was taken.
+  virtual bool Unchanged(FileHandle file, const std::string& path, const FileStamp& stamp) = 0;
+  // Removes the open file from path; on Windows the removal is done when the
+  // file is closed, so it is always the very file that was read.
+  virtual bool DeleteOpened(FileHandle file, const std::string& path) = 0;
 };
 
 FileSystem& NativeFileSystem();

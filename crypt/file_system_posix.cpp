@@ -1,8 +1,12 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <map>
+#include <mutex>
 
 #include "file_system.h"
 
@@ -10,18 +14,97 @@ namespace {
 
 int Fd(FileHandle file) { return static_cast<int>(file); }
 
-std::int64_t Ticks(const struct stat& st) {
-  return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+std::int64_t Ticks(const timespec& t) {
+  return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+FileStamp StampOf(const struct stat& st) {
+  FileStamp stamp;
+  stamp.size = static_cast<std::uint64_t>(st.st_size);
+  stamp.modified = Ticks(st.st_mtim);
+  stamp.changed = Ticks(st.st_ctim);
+  stamp.volume = static_cast<std::uint64_t>(st.st_dev);
+  stamp.index = static_cast<std::uint64_t>(st.st_ino);
+  return stamp;
+}
+
+std::string FolderOf(const std::string& path) {
+  std::string::size_type slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
 }
 
 bool SyncFolderOf(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   bool ok = fsync(fd) == 0;
   close(fd);
   return ok;
+}
+
+// A folder that may be written but not read cannot be opened to flush it;
+// flushing the whole file system that holds the file makes the rename
+// durable all the same.
+bool SyncVolumeOf(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = syncfs(fd) == 0;
+  close(fd);
+  return ok;
+}
+
+MoveResult TakenOrFailed(int error) {
+  return error == EEXIST ? MoveResult::Taken : MoveResult::Failed;
+}
+
+// The rename itself, by the best means the file system offers: a rename that
+// refuses to replace; else a hard link and the removal of the old name; else
+// (FAT, exFAT, many FUSE file systems) the name is first reserved by
+// creating it exclusively, and the rename then replaces only that
+// placeholder of our own.
+MoveResult RenameNoReplace(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    return MoveResult::Moved;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return TakenOrFailed(errno);
+  if (link(from.c_str(), to.c_str()) == 0) {
+    unlink(from.c_str());
+    return MoveResult::Moved;
+  }
+  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK)
+    return TakenOrFailed(errno);
+  int placeholder = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (placeholder < 0) return TakenOrFailed(errno);
+  close(placeholder);
+  if (rename(from.c_str(), to.c_str()) == 0) return MoveResult::Moved;
+  unlink(to.c_str());
+  return MoveResult::Failed;
+}
+
+// The changes that show a source was written, truncated, touched, renamed
+// away, replaced or removed by another program. Coarse clocks hide in-place
+// writes from the times, a watch does not.
+const std::uint32_t kChangeEvents = IN_MODIFY | IN_ATTRIB | IN_MOVE_SELF | IN_DELETE_SELF;
+
+// A watch on the very file behind fd, or -1 when none can be had (the stamp
+// comparison then stands alone). Without /proc the watch goes on the name,
+// and is kept only if the name still stands for the open file.
+int WatchOpenFile(int fd, const std::string& path) {
+  int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (watch < 0) return -1;
+  std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (inotify_add_watch(watch, self.c_str(), kChangeEvents) >= 0) return watch;
+  struct stat open, named;
+  if (inotify_add_watch(watch, path.c_str(), kChangeEvents | IN_DONT_FOLLOW) >= 0 &&
+      fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 &&
+      open.st_dev == named.st_dev && open.st_ino == named.st_ino)
+    return watch;
+  close(watch);
+  return -1;
+}
+
+bool WatchSawChange(int watch) {
+  alignas(inotify_event) char events[4096];
+  ssize_t got = read(watch, events, sizeof events);
+  return got > 0 || (got < 0 && errno != EAGAIN);
 }
 
 class PosixFileSystem : public FileSystem {
@@ -37,6 +120,11 @@ class PosixFileSystem : public FileSystem {
       return false;
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    int watch = WatchOpenFile(fd, path);
+    if (watch >= 0) {
+      std::lock_guard<std::mutex> hold(m_lock);
+      m_watches[fd] = watch;
+    }
     file = fd;
     return true;
   }
@@ -44,8 +132,7 @@ class PosixFileSystem : public FileSystem {
   bool Stamp(FileHandle file, FileStamp& stamp) override {
     struct stat st;
     if (fstat(Fd(file), &st) != 0) return false;
-    stamp.size = static_cast<std::uint64_t>(st.st_size);
-    stamp.modified = Ticks(st);
+    stamp = StampOf(st);
     return true;
   }
 
@@ -66,7 +153,15 @@ class PosixFileSystem : public FileSystem {
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return errno == EEXIST ? CreateResult::Exists : CreateResult::Failed;
     struct stat like;
-    if (fstat(Fd(likeFile), &like) == 0) fchmod(fd, like.st_mode & 0777);
+    if (fstat(Fd(likeFile), &like) == 0) {
+      // Run by root over another user's files, the output stays theirs, so
+      // they can still open it. Anyone else keeps what they may keep.
+      if (like.st_uid != geteuid() || like.st_gid != getegid()) {
+        int kept = fchown(fd, like.st_uid, like.st_gid);
+        (void)kept;
+      }
+      fchmod(fd, like.st_mode & 0777);
+    }
     file = fd;
     return CreateResult::Created;
   }
@@ -85,18 +180,27 @@ class PosixFileSystem : public FileSystem {
 
   bool Flush(FileHandle file) override { return fsync(Fd(file)) == 0; }
 
-  bool Close(FileHandle file) override { return close(Fd(file)) == 0; }
+  bool Close(FileHandle file) override {
+    int watch = -1;
+    {
+      std::lock_guard<std::mutex> hold(m_lock);
+      auto found = m_watches.find(Fd(file));
+      if (found != m_watches.end()) {
+        watch = found->second;
+        m_watches.erase(found);
+      }
+    }
+    if (watch >= 0) close(watch);
+    return close(Fd(file)) == 0;
+  }
 
   MoveResult MoveNoReplace(const std::string& from, const std::string& to) override {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
-      if (errno == EEXIST) return MoveResult::Taken;
-      if (errno != EINVAL && errno != ENOSYS) return MoveResult::Failed;
-      // The file system cannot rename without replacing: a hard link can.
-      if (link(from.c_str(), to.c_str()) != 0)
-        return errno == EEXIST ? MoveResult::Taken : MoveResult::Failed;
-      unlink(from.c_str());
-    }
-    return SyncFolderOf(to) ? MoveResult::Moved : MoveResult::Failed;
+    MoveResult moved = RenameNoReplace(from, to);
+    if (moved != MoveResult::Moved) return moved;
+    if (SyncFolderOf(to) || SyncVolumeOf(to)) return MoveResult::Moved;
+    // Not durable: the output goes back under its temporary name, for the
+    // caller to remove. If even that fails, the output stands where it is.
+    return rename(to.c_str(), from.c_str()) == 0 ? MoveResult::Failed : MoveResult::Moved;
   }
 
   bool Delete(const std::string& path) override { return unlink(path.c_str()) == 0; }
@@ -106,13 +210,26 @@ class PosixFileSystem : public FileSystem {
     return lstat(path.c_str(), &st) == 0;
   }
 
-  bool StampAt(const std::string& path, FileStamp& stamp) override {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    stamp.size = static_cast<std::uint64_t>(st.st_size);
-    stamp.modified = Ticks(st);
-    return true;
+  bool Unchanged(FileHandle file, const std::string& path, const FileStamp& stamp) override {
+    {
+      std::lock_guard<std::mutex> hold(m_lock);
+      auto found = m_watches.find(Fd(file));
+      if (found != m_watches.end() && WatchSawChange(found->second)) return false;
+    }
+    struct stat open, named;
+    if (fstat(Fd(file), &open) != 0 || StampOf(open) != stamp) return false;
+    // The name may meanwhile stand for another file (a rename over it).
+    return lstat(path.c_str(), &named) == 0 && S_ISREG(named.st_mode) &&
+           named.st_dev == open.st_dev && named.st_ino == open.st_ino;
   }
+
+  bool DeleteOpened(FileHandle, const std::string& path) override {
+    return unlink(path.c_str()) == 0;
+  }
+
+ private:
+  std::mutex m_lock;
+  std::map<int, int> m_watches;  // open source -> its inotify instance
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <vector>
+
 #include "file_system.h"
 
 namespace {
@@ -16,14 +18,95 @@ bool IsTransient(DWORD error) {
          error == ERROR_ACCESS_DENIED;
 }
 
+std::wstring Wide(const std::string& text) {
+  int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(),
+                                   static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                      &wide[0], length);
+  return wide;
+}
+
+// The path of what a handle really is, every link and junction resolved.
+std::wstring FinalPath(HANDLE handle) {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(),
+                                             static_cast<DWORD>(buffer.size()), 0);
+    if (length == 0) return std::wstring();
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    buffer.resize(length + 1);
+  }
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
+                                    buffer.data(), nullptr);
+    if (length == 0) return std::wstring();
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    buffer.resize(length + 1);
+  }
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// True when the opened file is what its own name in its own folder names,
+// and not reached through a link. Attributes do not tell: under Wine a Unix
+// link shows none. So the final path of the file is compared with the final
+// path of its folder followed by its name; a link higher up the path
+// resolves alike on both sides and does not count.
+bool StandsUnderItsOwnName(HANDLE file, const std::string& path) {
+  std::wstring full = FullPath(Wide(path));
+  std::size_t slash = full.find_last_of(L'\\');
+  if (full.empty() || slash == std::wstring::npos || slash + 1 == full.size()) return false;
+  std::wstring name = full.substr(slash + 1);
+  std::wstring folderPath = full.substr(0, slash + 1);
+  HANDLE folder = CreateFileW(folderPath.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return false;
+  std::wstring expected = FinalPath(folder);
+  CloseHandle(folder);
+  if (expected.empty()) return false;
+  if (expected.back() != L'\\') expected += L'\\';
+  std::wstring actual = FinalPath(file);
+  if (SameText(actual, expected + name)) return true;
+  // The name may have been given in its short 8.3 form.
+  std::vector<wchar_t> longPath(32768);
+  DWORD length = GetLongPathNameW(full.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+  if (length == 0 || length >= longPath.size()) return false;
+  std::wstring longName(longPath.data(), length);
+  return SameText(actual, expected + longName.substr(longName.find_last_of(L'\\') + 1));
+}
+
+bool GetInformation(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
+  return GetFileInformationByHandle(file, &info) != FALSE;
+}
+
 class Win32FileSystem : public FileSystem {
  public:
   bool OpenExisting(const std::string& path, FileHandle& file) override {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A "?" or "*" stands where a name could not be held in the code page;
+    // such a path names no file of ours, whatever the system makes of it.
+    if (path.find_first_of("?*") != std::string::npos) return false;
+    // Sharing only reading keeps every other writer out until the row ends;
+    // DELETE lets the row remove the very file it read. A real link or
+    // junction is opened as itself and refused by its attributes.
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
-    if (GetFileType(h) != FILE_TYPE_DISK) {
+    BY_HANDLE_FILE_INFORMATION info;
+    // Windows refuses a read-only file to any writer; Wine lets root open it.
+    const DWORD refused =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY;
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetInformation(h, info) ||
+        (info.dwFileAttributes & refused) || !StandsUnderItsOwnName(h, path)) {
       CloseHandle(h);
       return false;
     }
@@ -33,9 +116,12 @@ class Win32FileSystem : public FileSystem {
 
   bool Stamp(FileHandle file, FileStamp& stamp) override {
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(Handle(file), &info)) return false;
+    if (!GetInformation(Handle(file), info)) return false;
     stamp.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     stamp.modified = Ticks(info.ftLastWriteTime);
+    stamp.changed = 0;
+    stamp.volume = info.dwVolumeSerialNumber;
+    stamp.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
   }
 
@@ -99,13 +185,18 @@ class Win32FileSystem : public FileSystem {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 
-  bool StampAt(const std::string& path, FileStamp& stamp) override {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    stamp.modified = Ticks(data.ftLastWriteTime);
-    return true;
+  // Nobody else could write, rename or remove the file while it was open;
+  // the comparison still catches what a back door (a mapping made before the
+  // open, say) might have done.
+  bool Unchanged(FileHandle file, const std::string&, const FileStamp& stamp) override {
+    FileStamp now;
+    return Stamp(file, now) && now == stamp;
+  }
+
+  bool DeleteOpened(FileHandle file, const std::string&) override {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return SetFileInformationByHandle(Handle(file), FileDispositionInfo, &disposition,
+                                      sizeof disposition) != FALSE;
   }
 };
 

@@ -2,10 +2,32 @@
 
 #include "stop_request.h"
 
-Outcome RemoveSource(FileSystem& fs, const std::string& path, const FileStamp& stamp) {
-  FileStamp now;
-  if (!fs.StampAt(path, now) || now != stamp) return Outcome::SourceChanged;
-  return fs.Delete(path) ? Outcome::Done : Outcome::DeleteFailed;
+FileWork OpenSource(FileSystem& fs, const std::string& path) {
+  FileWork work;
+  if (!fs.OpenExisting(path, work.source)) {
+    work.outcome = Outcome::OpenFailed;
+    return work;
+  }
+  work.sourceOpen = true;
+  if (!fs.Stamp(work.source, work.sourceStamp)) {
+    work.outcome = Outcome::ReadFailed;
+    CloseSource(fs, work);
+  }
+  return work;
+}
+
+void CloseSource(FileSystem& fs, FileWork& work) {
+  if (!work.sourceOpen) return;
+  fs.Close(work.source);
+  work.sourceOpen = false;
+}
+
+Outcome RemoveSource(FileSystem& fs, const std::string& path, FileWork& work) {
+  Outcome outcome = Outcome::SourceChanged;
+  if (fs.Unchanged(work.source, path, work.sourceStamp))
+    outcome = fs.DeleteOpened(work.source, path) ? Outcome::Done : Outcome::DeleteFailed;
+  CloseSource(fs, work);
+  return outcome;
 }
 
 void ReportFailure(RunView& view, RunKind run, int row, const std::string& path, Outcome outcome) {
@@ -22,8 +44,9 @@ void ReportOutputInPlace(RunView& view, int row, const std::string& outputPath) 
   view.EnsureRowVisible(row);
 }
 
-Outcome FinishRow(RunView& view, RunKind run, int row, const std::string& path,
-                  const FileWork& work, FileSystem& fs) {
+Outcome FinishRow(RunView& view, RunKind run, int row, const std::string& path, FileWork& work,
+                  FileSystem& fs) {
+  if (work.outcome != Outcome::Done) CloseSource(fs, work);
   if (work.outcome == Outcome::Stopped) {
     view.RowFinished(row, Outcome::Stopped, path);
     return Outcome::Stopped;
@@ -34,7 +57,7 @@ Outcome FinishRow(RunView& view, RunKind run, int row, const std::string& path,
     return work.outcome;
   }
   ReportOutputInPlace(view, row, work.outputPath);
-  Outcome removed = RemoveSource(fs, path, work.sourceStamp);
+  Outcome removed = RemoveSource(fs, path, work);
   if (removed == Outcome::Done) {
     view.SetProgress(0);
     view.RowFinished(row, Outcome::Done, work.outputPath);

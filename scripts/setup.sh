@@ -11,6 +11,7 @@ PACKAGES=(
   locales fonts-wqy-microhei
   clang libclang-rt-14-dev
   time util-linux
+  e2fsprogs dosfstools fusefat
 )
 
 need_install=()

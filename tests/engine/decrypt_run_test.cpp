@@ -73,13 +73,27 @@ TEST(DecryptRun, FailuresLeaveTheContainerAsItWas) {
   EXPECT_EQ(dir.Names(), names);
 }
 
-TEST(DecryptRun, SizeLimitUsesTheWholeLength) {
-  ScratchDir dir;
-  ASSERT_TRUE(MakeSizedFile(dir / "big.p6k", (4ull << 30) + 10));
-  RecordingView view = RunDecrypt({dir / "big.p6k"}, kPassword);
-  EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::TooLarge});
-  EXPECT_EQ(view.rows[0].status, RowStatus::TooLargeDecrypt);
-  EXPECT_EQ(dir.Names(), Names{"big.p6k"});
+// Both runs share one limit on the data: a container may be 21 bytes longer
+// than the largest source, so every container the runs write reads back.
+TEST(DecryptRun, SizeLimitAppliesToTheDataLength) {
+  const std::uint64_t limit = 1107296256ull;
+  struct Case { std::uint64_t dataLength; bool tooLarge; } cases[] = {
+      {limit, false}, {limit + 1, true}, {4ull << 30, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dataLength);
+    ScratchDir dir;
+    ASSERT_TRUE(MakeSizedFile(dir / "big.p6k", c.dataLength));
+    AppendBytes(dir / "big.p6k", ContainerFromLayout("", "bin", DeriveKey(kPassword)));
+    // A container that passes the limit gets as far as its output, which
+    // fails to be created here so the test writes no gigabyte.
+    FaultyFileSystem fs;
+    fs.FailOn(FaultyFileSystem::Op::Create);
+    RecordingView view = RunDecrypt({dir / "big.p6k"}, kPassword, &fs);
+    EXPECT_EQ(view.outcomes,
+              std::vector<Outcome>{c.tooLarge ? Outcome::TooLarge : Outcome::CreateFailed});
+    EXPECT_EQ(view.rows[0].status, c.tooLarge ? RowStatus::TooLargeDecrypt : RowStatus::Failed);
+    EXPECT_EQ(dir.Names(), Names{"big.p6k"});
+  }
 }
 
 TEST(DecryptRun, NeverReplacesAnExistingFileOrFolder) {

@@ -1,5 +1,5 @@
-// A file held open without sharing by another process: the row fails and
-// nothing changes. Windows only, where such a hold is real.
+// A file held open by another process, without sharing or for writing: the
+// row fails and nothing changes. Windows only, where such a hold is real.
 #ifdef _WIN32
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -11,11 +11,16 @@
 
 namespace {
 
-// Runs in the child process: holds P6K_HOLD open until P6K_RELEASE is signalled.
+// Runs in the child process: holds P6K_HOLD open until P6K_RELEASE is
+// signalled, for writing with every sharing when P6K_HOLD_WRITING is set,
+// else for reading without sharing.
 TEST(DISABLED_HoldHelper, HoldsTheFile) {
   const char* path = std::getenv("P6K_HOLD");
   ASSERT_NE(path, nullptr);
-  HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  bool writing = std::getenv("P6K_HOLD_WRITING") != nullptr;
+  HANDLE file = CreateFileA(path, writing ? GENERIC_WRITE : GENERIC_READ,
+                            writing ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : 0,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   HANDLE held = OpenEventA(EVENT_MODIFY_STATE, FALSE, std::getenv("P6K_HELD"));
   HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, std::getenv("P6K_RELEASE"));
@@ -26,8 +31,9 @@ TEST(DISABLED_HoldHelper, HoldsTheFile) {
 
 class OtherProcessHold {
  public:
-  explicit OtherProcessHold(const std::string& path) {
+  OtherProcessHold(const std::string& path, bool writing) {
     std::string tag = std::to_string(GetCurrentProcessId());
+    SetEnvironmentVariableA("P6K_HOLD_WRITING", writing ? "1" : nullptr);
     m_held = CreateEventA(nullptr, TRUE, FALSE, ("p6k-held-" + tag).c_str());
     m_release = CreateEventA(nullptr, TRUE, FALSE, ("p6k-release-" + tag).c_str());
     SetEnvironmentVariableA("P6K_HOLD", path.c_str());
@@ -62,26 +68,29 @@ class OtherProcessHold {
 };
 
 TEST(HeldByAnotherProcess, BothRunsFailTheRowAndChangeNothing) {
-  ScratchDir dir;
   const std::string container = ContainerFromLayout("kept", "txt", DeriveKey("pw"));
-  WriteBytes(dir / "plain.txt", "plain");
-  WriteBytes(dir / "box.p6k", container);
-  {
-    OtherProcessHold hold(dir / "plain.txt");
-    ASSERT_TRUE(hold.held());
-    RecordingView view = RunEncrypt({dir / "plain.txt"}, "pw");
-    EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::OpenFailed});
-    EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
+  for (bool writing : {false, true}) {
+    SCOPED_TRACE(writing ? "held for writing, shared" : "held without sharing");
+    ScratchDir dir;
+    WriteBytes(dir / "plain.txt", "plain");
+    WriteBytes(dir / "box.p6k", container);
+    {
+      OtherProcessHold hold(dir / "plain.txt", writing);
+      ASSERT_TRUE(hold.held());
+      RecordingView view = RunEncrypt({dir / "plain.txt"}, "pw");
+      EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::OpenFailed});
+      EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
+    }
+    {
+      OtherProcessHold hold(dir / "box.p6k", writing);
+      ASSERT_TRUE(hold.held());
+      RecordingView view = RunDecrypt({dir / "box.p6k"}, "pw");
+      EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::OpenFailed});
+    }
+    EXPECT_EQ(ReadBytes(dir / "plain.txt"), "plain");
+    EXPECT_EQ(ReadBytes(dir / "box.p6k"), container);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"box.p6k", "plain.txt"}));
   }
-  {
-    OtherProcessHold hold(dir / "box.p6k");
-    ASSERT_TRUE(hold.held());
-    RecordingView view = RunDecrypt({dir / "box.p6k"}, "pw");
-    EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::OpenFailed});
-  }
-  EXPECT_EQ(ReadBytes(dir / "plain.txt"), "plain");
-  EXPECT_EQ(ReadBytes(dir / "box.p6k"), container);
-  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"box.p6k", "plain.txt"}));
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST(SingleDecrypt, FailedDeleteKeepsBoth) {
   ScratchDir dir;
   WriteBytes(dir / "x.p6k", ContainerFromLayout("data", "txt", DeriveKey("pw")));
   FaultyFileSystem fs;
-  fs.FailOn(FaultyFileSystem::Op::Delete, 1);
+  fs.FailOn(FaultyFileSystem::Op::DeleteOpened, 1);
   SingleDecryption result = DecryptSingleFile(dir / "x.p6k", DeriveKey("pw"), fs);
   EXPECT_EQ(result.outcome, Outcome::DeleteFailed);
   EXPECT_EQ(ReadBytes(dir / "x.txt"), "data");

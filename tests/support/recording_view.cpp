@@ -71,6 +71,11 @@ bool FaultyFileSystem::Fails(Op op) {
   return m_armed && op == m_failOp && (m_failAt == 0 || m_failAt == count);
 }
 
+bool FaultyFileSystem::Then(Op op, bool succeeded) {
+  if (succeeded && m_after && op == m_afterOp) m_after();
+  return succeeded;
+}
+
 bool FaultyFileSystem::OpenExisting(const std::string& path, FileHandle& file) {
   return !Fails(Op::Open) && m_real.OpenExisting(path, file);
 }
@@ -99,7 +104,9 @@ bool FaultyFileSystem::Close(FileHandle file) {
 }
 MoveResult FaultyFileSystem::MoveNoReplace(const std::string& from, const std::string& to) {
   if (Fails(Op::Move)) return MoveResult::Failed;
-  return m_real.MoveNoReplace(from, to);
+  MoveResult moved = m_real.MoveNoReplace(from, to);
+  Then(Op::Move, moved == MoveResult::Moved);
+  return moved;
 }
 bool FaultyFileSystem::Delete(const std::string& path) {
   return !Fails(Op::Delete) && m_real.Delete(path);
@@ -107,6 +114,10 @@ bool FaultyFileSystem::Delete(const std::string& path) {
 bool FaultyFileSystem::Exists(const std::string& path) {
   return !Fails(Op::Exists) && m_real.Exists(path);
 }
-bool FaultyFileSystem::StampAt(const std::string& path, FileStamp& stamp) {
-  return !Fails(Op::StampAt) && m_real.StampAt(path, stamp);
+bool FaultyFileSystem::Unchanged(FileHandle file, const std::string& path,
+                                 const FileStamp& stamp) {
+  return !Fails(Op::Unchanged) && m_real.Unchanged(file, path, stamp);
+}
+bool FaultyFileSystem::DeleteOpened(FileHandle file, const std::string& path) {
+  return !Fails(Op::DeleteOpened) && m_real.DeleteOpened(file, path);
 }

@@ -38,11 +38,16 @@ class RecordingView : public RunView {
 const char* StatusName(RowStatus status);
 
 // Wraps the native file system and fails chosen operations: the Nth call
-// (counting from 1) of the named kind, or every call when n is 0.
+// (counting from 1) of the named kind, or every call when n is 0. A test may
+// also act, as another program would, right after an operation succeeded.
 class FaultyFileSystem : public FileSystem {
  public:
-  enum class Op { Open, Stamp, Read, Create, Write, Flush, Close, Move, Delete, Exists, StampAt };
+  enum class Op {
+    Open, Stamp, Read, Create, Write, Flush, Close, Move, Delete, Exists, Unchanged, DeleteOpened,
+    Count
+  };
   void FailOn(Op op, int n = 0) { m_failOp = op; m_failAt = n; m_armed = true; }
+  void After(Op op, std::function<void()> action) { m_afterOp = op; m_after = std::move(action); }
   int Count(Op op) const { return m_counts[static_cast<int>(op)]; }
 
   bool OpenExisting(const std::string& path, FileHandle& file) override;
@@ -55,13 +60,17 @@ class FaultyFileSystem : public FileSystem {
   MoveResult MoveNoReplace(const std::string& from, const std::string& to) override;
   bool Delete(const std::string& path) override;
   bool Exists(const std::string& path) override;
-  bool StampAt(const std::string& path, FileStamp& stamp) override;
+  bool Unchanged(FileHandle file, const std::string& path, const FileStamp& stamp) override;
+  bool DeleteOpened(FileHandle file, const std::string& path) override;
 
  private:
   bool Fails(Op op);
+  bool Then(Op op, bool succeeded);
   FileSystem& m_real = NativeFileSystem();
-  int m_counts[11] = {};
+  int m_counts[static_cast<int>(Op::Count)] = {};
   Op m_failOp = Op::Open;
   int m_failAt = 0;
   bool m_armed = false;
+  Op m_afterOp = Op::Open;
+  std::function<void()> m_after;
 };

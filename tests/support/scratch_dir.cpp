@@ -19,6 +19,42 @@ const char kSeparator[] = "/";
 namespace {
 
 #ifdef _WIN32
+// Wine's own export: the Unix path behind a Windows one, or null.
+std::string UnixPathOf(const std::string& path) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixName) return std::string();
+  std::wstring wide(path.size() + 1, L'\0');
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1));
+  char* name = unixName(wide.c_str());
+  if (!name) return std::string();
+  std::string result = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+// Runs a Unix tool of /bin until done() holds, at most ten seconds. Wine
+// starts a Unix program named by its Windows path, splitting the arguments by
+// the Windows rules; the handle it gives for such a process does not wait for
+// its end, so the tool's effect is what is waited for.
+template <typename Done>
+bool RunUnixTool(const std::string& tool, const std::vector<std::string>& args, Done done) {
+  std::string command = "Z:\\bin\\" + tool;
+  for (const std::string& arg : args) command += " \"" + arg + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION process;
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &process))
+    return false;
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  for (int i = 0; i < 1000 && !done(); ++i) Sleep(10);
+  return done();
+}
+
 void RemoveTree(const std::string& folder) {
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
@@ -79,7 +115,14 @@ ScratchDir::ScratchDir() {
 #endif
 }
 
-ScratchDir::~ScratchDir() { RemoveTree(m_path); }
+ScratchDir::~ScratchDir() {
+  RemoveTree(m_path);
+#ifdef _WIN32
+  // A link made on the Unix side cannot be removed through Wine; rm can.
+  if (PathExists(m_path))
+    RunUnixTool("rm", {"-rf", UnixPathOf(m_path)}, [this] { return !PathExists(m_path); });
+#endif
+}
 
 std::vector<std::string> ScratchDir::Names() const { return ListFolder(m_path); }
 
@@ -176,6 +219,26 @@ void AppendByte(const std::string& path) {
   std::fputc('!', f);
   std::fclose(f);
 }
+
+void AppendBytes(const std::string& path, const std::string& bytes) {
+  FILE* f = std::fopen(path.c_str(), "ab");
+  if (!f) std::abort();
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+#ifdef _WIN32
+
+bool MakeLink(const std::string& target, const std::string& link) {
+  std::string from = UnixPathOf(target), to = UnixPathOf(link);
+  if (from.empty() || to.empty()) return false;
+  return RunUnixTool("ln", {"-s", from, to}, [&] { return PathExists(link); });
+}
+#else
+bool MakeLink(const std::string& target, const std::string& link) {
+  return symlink(target.c_str(), link.c_str()) == 0;
+}
+#endif
 
 std::string PatternBytes(std::size_t length, unsigned seed) {
   std::string bytes(length, '\0');

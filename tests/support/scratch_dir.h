@@ -46,6 +46,11 @@ bool MakeFolder(const std::string& path);
 bool MakeSizedFile(const std::string& path, std::uint64_t length);
 // Bumps the file's content so its size and time change.
 void AppendByte(const std::string& path);
+// Appends bytes to an existing file.
+void AppendBytes(const std::string& path, const std::string& bytes);
+// A symbolic link at link to target. On Windows the link is made on the Unix
+// side under Wine, as a user's `ln -s` would make it; false where that fails.
+bool MakeLink(const std::string& target, const std::string& link);
 // Deterministic content of a given length.
 std::string PatternBytes(std::size_t length, unsigned seed = 1);
 

@@ -1,0 +1,123 @@
+// A source that another program changes, replaces or holds while its row
+// works is never removed: what the other program wrote stays, beside the
+// output made from what was read.
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "run_helpers.h"
+#include "scratch_dir.h"
+
+namespace {
+
+using Op = FaultyFileSystem::Op;
+const std::string kPassword = "pw";
+
+// One file of each run and the output it leaves beside itself.
+struct RowFile {
+  bool encrypt;
+  std::string source, output, bytes;
+};
+
+std::vector<RowFile> RowFiles(const ScratchDir& dir) {
+  const std::string plain = PatternBytes(3000, 4);
+  return {{true, dir / "f.txt", dir / "f.p6k", plain},
+          {false, dir / "g.p6k", dir / "g.txt",
+           ContainerFromLayout(plain, "txt", DeriveKey(kPassword))}};
+}
+
+RecordingView RunRow(const RowFile& file, FileSystem& fs) {
+  return file.encrypt ? RunEncrypt({file.source}, kPassword, &fs)
+                      : RunDecrypt({file.source}, kPassword, &fs);
+}
+
+#ifndef _WIN32
+
+// The changes another program makes once the output stands in place, before
+// the source is removed. The stamp taken at the open sees none of the last two
+// by size and last-write time.
+void Append(const std::string& path) { AppendByte(path); }
+
+void RewriteKeepingTimes(const std::string& path) {
+  struct stat before;
+  ASSERT_EQ(stat(path.c_str(), &before), 0);
+  int fd = open(path.c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(pwrite(fd, "\x01\x02", 2, 0), 2);
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  futimens(fd, times);
+  close(fd);
+}
+
+void ReplaceKeepingSizeAndTimes(const std::string& path) {
+  struct stat before;
+  ASSERT_EQ(stat(path.c_str(), &before), 0);
+  const std::string other = path + ".other";
+  WriteBytes(other, PatternBytes(static_cast<std::size_t>(before.st_size), 99));
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  utimensat(AT_FDCWD, other.c_str(), times, 0);
+  ASSERT_EQ(rename(other.c_str(), path.c_str()), 0);
+}
+
+TEST(SourceChanges, AChangedSourceIsKept) {
+  struct Change { const char* what; void (*make)(const std::string&); } changes[] = {
+      {"a byte appended", &Append},
+      {"rewritten in place, times put back", &RewriteKeepingTimes},
+      {"replaced by a rename, same size and times", &ReplaceKeepingSizeAndTimes},
+  };
+  for (const Change& change : changes) {
+    ScratchDir dir;
+    for (const RowFile& file : RowFiles(dir)) {
+      SCOPED_TRACE(std::string(change.what) + (file.encrypt ? ", encrypt" : ", decrypt"));
+      WriteBytes(file.source, file.bytes);
+      std::optional<std::string> changed;
+      FaultyFileSystem fs;
+      fs.After(Op::Move, [&] {
+        change.make(file.source);
+        changed = ReadBytes(file.source);
+      });
+      RecordingView view = RunRow(file, fs);
+      EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::SourceChanged});
+      EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
+      EXPECT_EQ(view.rows[0].path, file.source);
+      ASSERT_TRUE(changed.has_value());
+      EXPECT_TRUE(*changed != file.bytes);
+      EXPECT_TRUE(ReadBytes(file.source) == changed) << "the change is lost";
+      EXPECT_TRUE(PathExists(file.output));
+    }
+  }
+}
+
+#else
+
+TEST(SourceChanges, OtherWritersAreKeptOutUntilTheSourceIsRemoved) {
+  ScratchDir dir;
+  for (const RowFile& file : RowFiles(dir)) {
+    SCOPED_TRACE(file.encrypt ? "encrypt" : "decrypt");
+    WriteBytes(file.source, file.bytes);
+    bool writerGotIn = true;
+    FaultyFileSystem fs;
+    fs.After(Op::Move, [&] {
+      HANDLE writer = CreateFileA(file.source.c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+      writerGotIn = writer != INVALID_HANDLE_VALUE;
+      if (writerGotIn) CloseHandle(writer);
+    });
+    RecordingView view = RunRow(file, fs);
+    EXPECT_FALSE(writerGotIn);
+    EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::Done});
+    EXPECT_FALSE(PathExists(file.source));
+    EXPECT_TRUE(PathExists(file.output));
+  }
+}
+
+#endif
+
+}  // namespace
