@@ -1,8 +1,10 @@
 #include "sorvan_app.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <stdlib.h>
 
+#include "ansi_text.h"
 #include "command_line.h"
 #include "executable_location.h"
 #include "resource.h"
@@ -28,10 +30,16 @@ void RegisterShellFileTypes() {
                          registry);
 }
 
+// The arguments after the program's name, split by the run-time library's
+// quoting rules. They are read in UTF-16: the system's own narrowing would
+// turn a name the code page cannot hold into a look-alike of another.
 std::vector<std::string> Arguments() {
-  // The run-time library's argument vector, split by its quoting rules.
   std::vector<std::string> arguments;
-  for (int i = 1; i < __argc; ++i) arguments.push_back(__argv[i]);
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(ansi_text::FromWide(wide[i]));
+  LocalFree(wide);
   return arguments;
 }
 

@@ -1,5 +1,12 @@
 #include "arguments.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+
+#include "ansi_text.h"
+#endif
+
 const char kUsage[] =
     "Usage:\n"
     "  p6k encrypt [-r] [--password-file FILE] PATH...\n"
@@ -28,10 +35,11 @@ ParsedArguments Fail(const std::string& error) {
 
 }  // namespace
 
-ParsedArguments ParseArguments(int argc, char** argv) {
+ParsedArguments ParseArguments(const std::vector<std::string>& argv) {
   Arguments args;
+  const std::size_t argc = argv.size();
   if (argc < 2) return Fail("no command given");
-  std::string command = argv[1];
+  const std::string& command = argv[1];
   if (command == "--help" || command == "-h") {
     args.action = Arguments::Action::Help;
     return ParsedArguments{args, {}};
@@ -48,8 +56,8 @@ ParsedArguments ParseArguments(int argc, char** argv) {
     return Fail("unknown command '" + command + "'");
 
   bool optionsEnded = false;
-  for (int i = 2; i < argc; ++i) {
-    std::string arg = argv[i];
+  for (std::size_t i = 2; i < argc; ++i) {
+    const std::string& arg = argv[i];
     if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
       args.paths.push_back(arg);
     } else if (arg == "--") {
@@ -71,3 +79,19 @@ ParsedArguments ParseArguments(int argc, char** argv) {
   if (args.paths.empty()) return Fail("no files or folders given");
   return ParsedArguments{args, {}};
 }
+
+#ifdef _WIN32
+std::vector<std::string> ProgramArguments(int, char**) {
+  std::vector<std::string> arguments;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(ansi_text::FromWide(wide[i]));
+  LocalFree(wide);
+  return arguments;
+}
+#else
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+#endif

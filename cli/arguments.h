@@ -21,6 +21,12 @@ struct ParsedArguments {
   std::string error;  // one line, when arguments is empty
 };
 
-ParsedArguments ParseArguments(int argc, char** argv);
+// argv as ProgramArguments gives it, the program's name first.
+ParsedArguments ParseArguments(const std::vector<std::string>& argv);
+
+// The arguments of main as narrow strings. On Windows they are taken from
+// the UTF-16 command line, so that a name the code page cannot hold arrives
+// marked with "?" instead of as a look-alike of another name.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 extern const char kUsage[];

@@ -35,17 +35,13 @@ std::string Shortened(const std::string& name, std::size_t limit) {
 
 }  // namespace
 
-ConsoleView::ConsoleView(RunKind kind, std::vector<Row> rows, bool showProgress)
-    : m_kind(kind), m_rows(std::move(rows)), m_showProgress(showProgress) {}
+ConsoleView::ConsoleView(RunKind kind, std::vector<std::string> rows, bool showProgress,
+                         StopRequest& stop)
+    : m_kind(kind), m_stop(stop), m_rows(std::move(rows)), m_showProgress(showProgress) {}
 
 bool ConsoleView::ReadRowPath(int row, std::string& path) {
   if (row < 0 || row >= RowCount()) return false;
-  if (m_rows[row].refused) {
-    // The engine skips a row that names no file; the row still gets its line.
-    PrintRow(RowStatus::Failed, m_rows[row].path);
-    return false;
-  }
-  path = m_rows[row].path;
+  path = m_rows[row];
   m_fileName = Shortened(FileNameOf(path), kShownNameBytes);
   m_fileStart = std::chrono::steady_clock::now();
   m_lastDrawn = {};
@@ -59,9 +55,13 @@ void ConsoleView::RowFinished(int, Outcome outcome, const std::string& shownPath
 }
 
 void ConsoleView::PrintRow(RowStatus status, const std::string& path) {
+  if (m_outputClosed) return;
   std::string line = ConsoleText(StatusText(status)) + "\t" + path + "\n";
-  std::fwrite(line.data(), 1, line.size(), stdout);
-  std::fflush(stdout);
+  if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0) {
+    // Nobody reads the lines any more: the rows not yet begun stay as they are.
+    m_outputClosed = true;
+    m_stop.Request();
+  }
 }
 
 void ConsoleView::BytesDone(std::uint64_t done, std::uint64_t total) {

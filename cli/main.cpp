@@ -7,6 +7,7 @@
 #include "console_view.h"
 #include "key.h"
 #include "password.h"
+#include "path_facts.h"
 #include "path_expansion.h"
 #include "stop_request.h"
 #include "stop_signal.h"
@@ -16,7 +17,13 @@ namespace {
 
 const char kVersion[] = "p6k 1.0.0\n";
 
-enum ExitStatus { kAllSucceeded = 0, kSomeFailed = 1, kWrongUsage = 2, kStopped = 130 };
+enum ExitStatus {
+  kAllSucceeded = 0,
+  kSomeFailed = 1,
+  kWrongUsage = 2,
+  kStopped = 130,
+  kOutputClosed = 141,  // what a shell reports for a process ended by SIGPIPE
+};
 
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "p6k: %s (see p6k --help)\n", message.c_str());
@@ -28,10 +35,25 @@ int Stopped() {
   return kStopped;
 }
 
+// A run never transforms its own password file: it is found by identity,
+// however its path is spelled, and left out with a word on standard error.
+std::vector<std::string> WithoutPasswordFile(std::vector<std::string> rows,
+                                             const std::optional<std::string>& passwordFile) {
+  if (!passwordFile) return rows;
+  std::vector<std::string> kept;
+  for (std::string& row : rows) {
+    if (SameFile(row, *passwordFile))
+      std::fprintf(stderr, "p6k: %s is the password file; it is left as it is\n", row.c_str());
+    else
+      kept.push_back(std::move(row));
+  }
+  return kept;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  ParsedArguments parsed = ParseArguments(argc, argv);
+  ParsedArguments parsed = ParseArguments(ProgramArguments(argc, argv));
   if (!parsed.arguments) return UsageError(parsed.error);
   const Arguments& args = *parsed.arguments;
   if (args.action == Arguments::Action::Help) {
@@ -49,7 +71,9 @@ int main(int argc, char** argv) {
   if (password.stopped) return Stopped();
   if (!password.bytes) return UsageError(password.error);
 
-  ConsoleView view(args.kind, ExpandPaths(args.paths, args.recursive), IsTerminal(stderr));
+  ConsoleView view(args.kind,
+                   WithoutPasswordFile(ExpandPaths(args.paths, args.recursive), args.passwordFile),
+                   IsTerminal(stderr), stop);
   RunSettings settings;
   settings.rowCount = view.RowCount();
   settings.key = DeriveKey(*password.bytes);
@@ -59,6 +83,7 @@ int main(int argc, char** argv) {
   else
     DecryptRows(view, settings);
 
+  if (view.OutputClosed()) return kOutputClosed;
   if (stop.Requested()) return Stopped();
   return view.AllSucceeded() ? kAllSucceeded : kSomeFailed;
 }

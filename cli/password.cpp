@@ -6,6 +6,19 @@
 #include "container_text.h"
 #include "terminal.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "ansi_text.h"
+#else
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include "stop_request.h"
+#endif
+
 namespace {
 
 PasswordReading Fail(const std::string& error) {
@@ -14,17 +27,97 @@ PasswordReading Fail(const std::string& error) {
   return reading;
 }
 
+PasswordReading Stopped() {
+  PasswordReading reading;
+  reading.stopped = true;
+  return reading;
+}
+
+enum class LineRead { Read, Failed, Stopped };
+
+#ifdef _WIN32
 // The file's first line, without its line end.
-bool ReadFirstLine(const std::string& path, std::string& line) {
+LineRead ReadFirstLine(const std::string& path, const StopRequest&, std::string& line) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
+  if (!file) return LineRead::Failed;
   line.clear();
   int c;
   while ((c = std::fgetc(file)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
   bool ok = !std::ferror(file);
   std::fclose(file);
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  return ok;
+  return ok ? LineRead::Read : LineRead::Failed;
+}
+#else
+// The file's first line, without its line end. The file may be a FIFO that
+// nobody writes yet: the wait is made in short slices, so Ctrl-C stops it.
+LineRead ReadFirstLine(const std::string& path, const StopRequest& stop, std::string& line) {
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return stop.Requested() ? LineRead::Stopped : LineRead::Failed;
+  line.clear();
+  LineRead result = LineRead::Read;
+  for (;;) {
+    if (stop.Requested()) {
+      result = LineRead::Stopped;
+      break;
+    }
+    pollfd ready{fd, POLLIN, 0};
+    if (poll(&ready, 1, 100) <= 0) continue;
+    char c;
+    ssize_t got = read(fd, &c, 1);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (got < 0) result = LineRead::Failed;
+    if (got <= 0 || c == '\n') break;
+    line.push_back(c);
+  }
+  close(fd);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return result;
+}
+#endif
+
+bool IsUtf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    unsigned char lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
+                                                 : (lead >> 3) == 0x1E ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    i += length;
+  }
+  return true;
+}
+
+const char kNotInCodePage[] = "the password holds characters that code page 936 cannot hold";
+
+// A password file is UTF-8, as editors save it today, with or without a
+// byte-order mark; the key is made from the password's code page 936 bytes,
+// as the window makes it. On Windows a line that is not UTF-8 comes from an
+// older editor and is taken as the ANSI code page's bytes.
+PasswordReading FromPasswordFileLine(std::string line) {
+  if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+  if (line.empty()) return Fail("the password is empty");
+#ifdef _WIN32
+  if (IsUtf8(line)) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &wide[0], length);
+    bool exact = false;
+    line = ansi_text::FromWide(wide, &exact);
+    if (!exact) return Fail(kNotInCodePage);
+  }
+  PasswordReading reading;
+  reading.bytes = line;
+  return reading;
+#else
+  if (!IsUtf8(line)) return Fail("the password file's first line is not UTF-8 text");
+  std::optional<std::string> bytes = container_text::ToContainer(line);
+  if (!bytes) return Fail(kNotInCodePage);
+  PasswordReading reading;
+  reading.bytes = bytes;
+  return reading;
+#endif
 }
 
 PasswordReading FromTerminal(RunKind kind, const StopRequest& stop, std::string& typed) {
@@ -48,9 +141,14 @@ PasswordReading ReadPassword(RunKind kind, const std::optional<std::string>& pas
                              const StopRequest& stop) {
   std::string native;
   if (passwordFile) {
-    if (!ReadFirstLine(*passwordFile, native))
+    std::string line;
+    LineRead read = ReadFirstLine(*passwordFile, stop, line);
+    if (read == LineRead::Stopped) return Stopped();
+    if (read == LineRead::Failed)
       return Fail("cannot read the password file '" + *passwordFile + "'");
-  } else if (const char* variable = std::getenv("P6K_PASSWORD")) {
+    return FromPasswordFileLine(line);
+  }
+  if (const char* variable = std::getenv("P6K_PASSWORD")) {
     native = variable;
   } else {
     PasswordReading prompt = FromTerminal(kind, stop, native);
@@ -58,7 +156,7 @@ PasswordReading ReadPassword(RunKind kind, const std::optional<std::string>& pas
   }
   if (native.empty()) return Fail("the password is empty");
   std::optional<std::string> bytes = container_text::ToContainer(native);
-  if (!bytes) return Fail("the password holds characters that code page 936 cannot hold");
+  if (!bytes) return Fail(kNotInCodePage);
   PasswordReading reading;
   reading.bytes = bytes;
   return reading;

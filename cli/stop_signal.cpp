@@ -35,5 +35,8 @@ void InstallStopHandlers(StopRequest& stop) {
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  // A closed standard output shows as a failed write, and ends the run
+  // between rows instead of the process in the middle of one.
+  signal(SIGPIPE, SIG_IGN);
 #endif
 }

@@ -1,8 +1,7 @@
 #include <windows.h>
 
-#include <vector>
-
 #include "file_system.h"
+#include "win32_paths.h"
 
 namespace {
 
@@ -16,73 +15,6 @@ std::int64_t Ticks(const FILETIME& t) {
 bool IsTransient(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
          error == ERROR_ACCESS_DENIED;
-}
-
-std::wstring Wide(const std::string& text) {
-  int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(),
-                                   static_cast<int>(text.size()), nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                      &wide[0], length);
-  return wide;
-}
-
-// The path of what a handle really is, every link and junction resolved.
-std::wstring FinalPath(HANDLE handle) {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(),
-                                             static_cast<DWORD>(buffer.size()), 0);
-    if (length == 0) return std::wstring();
-    if (length < buffer.size()) return std::wstring(buffer.data(), length);
-    buffer.resize(length + 1);
-  }
-}
-
-std::wstring FullPath(const std::wstring& path) {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
-                                    buffer.data(), nullptr);
-    if (length == 0) return std::wstring();
-    if (length < buffer.size()) return std::wstring(buffer.data(), length);
-    buffer.resize(length + 1);
-  }
-}
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-// True when the opened file is what its own name in its own folder names,
-// and not reached through a link. Attributes do not tell: under Wine a Unix
-// link shows none. So the final path of the file is compared with the final
-// path of its folder followed by its name; a link higher up the path
-// resolves alike on both sides and does not count.
-bool StandsUnderItsOwnName(HANDLE file, const std::string& path) {
-  std::wstring full = FullPath(Wide(path));
-  std::size_t slash = full.find_last_of(L'\\');
-  if (full.empty() || slash == std::wstring::npos || slash + 1 == full.size()) return false;
-  std::wstring name = full.substr(slash + 1);
-  std::wstring folderPath = full.substr(0, slash + 1);
-  HANDLE folder = CreateFileW(folderPath.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (folder == INVALID_HANDLE_VALUE) return false;
-  std::wstring expected = FinalPath(folder);
-  CloseHandle(folder);
-  if (expected.empty()) return false;
-  if (expected.back() != L'\\') expected += L'\\';
-  std::wstring actual = FinalPath(file);
-  if (SameText(actual, expected + name)) return true;
-  // The name may have been given in its short 8.3 form.
-  std::vector<wchar_t> longPath(32768);
-  DWORD length = GetLongPathNameW(full.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
-  if (length == 0 || length >= longPath.size()) return false;
-  std::wstring longName(longPath.data(), length);
-  return SameText(actual, expected + longName.substr(longName.find_last_of(L'\\') + 1));
 }
 
 bool GetInformation(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
@@ -106,7 +38,7 @@ class Win32FileSystem : public FileSystem {
     const DWORD refused =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY;
     if (GetFileType(h) != FILE_TYPE_DISK || !GetInformation(h, info) ||
-        (info.dwFileAttributes & refused) || !StandsUnderItsOwnName(h, path)) {
+        (info.dwFileAttributes & refused) || !win32_paths::StandsUnderItsOwnName(h, path)) {
       CloseHandle(h);
       return false;
     }

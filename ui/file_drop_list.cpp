@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 #include <sys/stat.h>
 
+#include "ansi_text.h"
 #include "resource.h"
 #include "win32/resource_text.h"
 
@@ -86,15 +87,16 @@ void CFileDropList::AcceptDroppedPath(const std::string& dropped) {
 
 void CFileDropList::OnDropFiles(HDROP drop) {
   if (!m_acceptsDrops || m_acceptsDrops()) {
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
       // Sized from the item itself: a path cut at 260 characters could name
-      // another file.
-      UINT length = DragQueryFileA(drop, i, nullptr, 0);
+      // another file. Read in UTF-16: the system's own narrowing would turn
+      // a name the code page cannot hold into a look-alike of another.
+      UINT length = DragQueryFileW(drop, i, nullptr, 0);
       if (length == 0) continue;
-      std::string path(length + 1, '\0');
-      path.resize(DragQueryFileA(drop, i, &path[0], length + 1));
-      AcceptDroppedPath(path);
+      std::wstring path(length + 1, L'\0');
+      path.resize(DragQueryFileW(drop, i, &path[0], length + 1));
+      AcceptDroppedPath(ansi_text::FromWide(path));
     }
   }
   DragFinish(drop);

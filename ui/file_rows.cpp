@@ -1,6 +1,7 @@
 #include "file_rows.h"
 
 #include "outcome.h"
+#include "path_facts.h"
 #include "resource.h"
 #include "status_text.h"
 #include "win32/resource_text.h"
@@ -14,19 +15,13 @@ void AddReadyRow(ListView& list, const std::string& path) {
   if (row >= 0) list.SetItemText(row, 1, StatusText(RowStatus::Ready));
 }
 
+// Only the files directly inside; a name the code page cannot hold shows
+// with "?" and its row fails, a link's row fails too.
 void AddFolderFiles(ListView& list, const std::string& folder) {
-  std::string pattern = folder + "\\*.*";
-  std::string prefix = pattern.substr(0, pattern.size() - 3);
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    std::string name = entry.cFileName;
-    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..")
-      continue;
-    AddReadyRow(list, prefix + name);
-  } while (FindNextFileA(find, &entry));
-  FindClose(find);
+  std::vector<FolderEntry> entries;
+  if (!ListFolder(folder, entries)) return;
+  for (const FolderEntry& entry : entries)
+    if (entry.kind != PathKind::Folder) AddReadyRow(list, folder + "\\" + entry.name);
 }
 
 }  // namespace

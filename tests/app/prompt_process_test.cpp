@@ -20,8 +20,9 @@ const std::wstring kMainTitle = L"Tavrel文件加密 7.2 ";
 struct Prompt {
   SorvanProcess process;
   HWND window;
-  explicit Prompt(const std::string& file)
-      : process(SorvanExecutable(), "\"" + file + "\""), window(process.WaitForWindow(kPromptTitle)) {}
+  explicit Prompt(const std::string& file) : Prompt(WideText(file)) {}
+  explicit Prompt(const std::wstring& file)
+      : process(SorvanExecutable(), L"\"" + file + L"\""), window(process.WaitForWindow(kPromptTitle)) {}
 
   void Type(const std::wstring& password) {
     SetDlgItemTextW(window, IDC_PROMPT_PASSWORD, password.c_str());
@@ -159,6 +160,28 @@ TEST_F(PromptTest, FailuresKeepThePromptOpen) {
     EXPECT_EQ(dir.Names(), names);
     DeleteFileA((dir / "x.txt").c_str());
   }
+}
+
+// A link, and a name code page 936 cannot hold (x¹.p6k, with x1.p6k beside
+// it), open nothing: the prompt cannot open the file and every file stays.
+TEST_F(PromptTest, LinksAndLookAlikeNamesOpenNothing) {
+  ScratchDir outside;
+  const std::string bytes = ContainerFromLayout(kContent, "txt", DeriveKey("pw"));
+  WriteBytes(outside / "box.p6k", bytes);
+  ASSERT_TRUE(MakeLink(outside / "box.p6k", dir / "link.p6k"));
+  WriteBytes(dir / "x1.p6k", bytes);
+  for (const std::wstring& file : {WideText(dir / "link.p6k"), WideText(dir.path()) + L"x\u00B9.p6k"}) {
+    Prompt prompt(file);
+    ASSERT_NE(prompt.window, nullptr);
+    prompt.Type(L"pw");
+    EXPECT_EQ(prompt.Decrypt(),
+              std::make_pair(std::wstring(L"error"), std::wstring(L"Failed to open file,Please try again later!")));
+    ClickButton(prompt.window, IDCANCEL);
+    EXPECT_EQ(prompt.process.WaitForExit(), 0);
+  }
+  EXPECT_EQ(outside.Names(), std::vector<std::string>{"box.p6k"});
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"link.p6k", "x.p6k", "x1.p6k"}));
+  EXPECT_EQ(ReadBytes(dir / "x1.p6k"), bytes);
 }
 
 TEST_F(PromptTest, ContainerHeldOpenByAnotherProcess) {

@@ -23,12 +23,16 @@ BOOL CALLBACK FindTitled(HWND window, LPARAM param) {
 
 }  // namespace
 
-SorvanProcess::SorvanProcess(const std::string& executable, const std::string& arguments) {
-  std::string command = "\"" + executable + "\"" + (arguments.empty() ? "" : " " + arguments);
-  STARTUPINFOA startup = {};
+SorvanProcess::SorvanProcess(const std::string& executable, const std::string& arguments)
+    : SorvanProcess(executable, WideText(arguments)) {}
+
+SorvanProcess::SorvanProcess(const std::string& executable, const std::wstring& arguments) {
+  std::wstring exe = WideText(executable);
+  std::wstring command = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(executable.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &m_info))
+  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &m_info))
     m_info = PROCESS_INFORMATION{};
 }
 

@@ -11,6 +11,8 @@
 class SorvanProcess {
  public:
   SorvanProcess(const std::string& executable, const std::string& arguments);
+  // Arguments in UTF-16, as the shell passes them.
+  SorvanProcess(const std::string& executable, const std::wstring& arguments);
   ~SorvanProcess();
 
   bool started() const { return m_info.hProcess != nullptr; }

@@ -106,6 +106,16 @@ ChildProcess::~ChildProcess() {
 
 void ChildProcess::Signal(int signal) { kill(m_pid, signal); }
 
+bool ChildProcess::HasOpen(const std::string& path) const {
+  const std::string fds = "/proc/" + std::to_string(m_pid) + "/fd/";
+  for (int fd = 0; fd < 64; ++fd) {
+    char target[4096];
+    ssize_t length = readlink((fds + std::to_string(fd)).c_str(), target, sizeof target);
+    if (length > 0 && std::string(target, static_cast<std::size_t>(length)) == path) return true;
+  }
+  return false;
+}
+
 ProcessResult ChildProcess::Wait() {
   ProcessResult result;
   auto deadline = std::chrono::steady_clock::now() + kTimeLimit;

@@ -27,6 +27,8 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   void Signal(int signal);
+  // The child holds path open (one of its descriptors names it).
+  bool HasOpen(const std::string& path) const;
   // Waits for the end, at most two minutes; a child still running is killed.
   ProcessResult Wait();
 

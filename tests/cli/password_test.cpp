@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <chrono>
 #include <optional>
+#include <thread>
 
 #include "p6k_process.h"
 #include "run_helpers.h"
@@ -98,6 +103,63 @@ TEST(PasswordSources, TypedChineseIsTakenAsCodePage936) {
   TerminalRun run = RunOnTerminal({"encrypt", dir / "a.txt"}, {}, {"密码", "密码"});
   EXPECT_EQ(run.exitCode, 0) << run.screen;
   EXPECT_EQ(ReadBytes(dir / "a.p6k"), ContainerFromLayout(kPlain, "txt", DeriveKey("\xC3\xDC\xC2\xEB")));
+}
+
+// The password file's first line is UTF-8, with or without a byte-order mark,
+// as editors save it: the key is that of the same password typed into the
+// window, its code page 936 bytes. A line that is not UTF-8 is refused here
+// (Windows takes it as the code page's bytes).
+TEST(PasswordSources, PasswordFileIsUtf8) {
+  const std::string cp936 = "\xC3\xDC\xC2\xEB";  // 密码 as the window keys it
+  struct Case { const char* what; std::string line; int exitCode; } cases[] = {
+      {"UTF-8", "密码\n", 0},
+      {"with a byte-order mark", "\xEF\xBB\xBF密码\r\n", 0},
+      {"code page 936 bytes", cp936 + "\n", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir, keys;
+    WriteBytes(dir / "a.txt", kPlain);
+    WriteBytes(keys / "pw.txt", c.line);
+    ProcessResult r = P6k({"encrypt", "--password-file", keys / "pw.txt", dir / "a.txt"}, {});
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+    if (c.exitCode == 0) {
+      EXPECT_EQ(ReadBytes(dir / "a.p6k"), ContainerFromLayout(kPlain, "txt", DeriveKey(cp936)));
+    } else {
+      EXPECT_NE(r.err.find("not UTF-8"), std::string::npos) << r.err;
+      EXPECT_EQ(dir.Names(), Lines{"a.txt"});
+    }
+  }
+}
+
+// A run never transforms its own password file, however its path is spelled.
+TEST(PasswordSources, ThePasswordFileIsNeverARow) {
+  ScratchDir dir;
+  WriteBytes(dir / "a.txt", kPlain);
+  WriteBytes(dir / "pw.txt", "secret\n");
+  ProcessResult r = P6k({"encrypt", "--password-file", dir.path() + "./pw.txt", dir.path()}, {});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.OutLines(), Lines{Line(kSuccess, dir / "a.p6k")});
+  EXPECT_NE(r.err.find(dir / "pw.txt"), std::string::npos) << r.err;
+  EXPECT_EQ(dir.Names(), (Lines{"a.p6k", "pw.txt"}));
+  EXPECT_EQ(ReadBytes(dir / "pw.txt"), "secret\n");
+}
+
+// Ctrl-C while the tool waits for a writer of a FIFO given as the password
+// file stops it like Ctrl-C at the prompt.
+TEST(PasswordSources, CtrlCWhileAFifoIsReadExits130) {
+  ScratchDir dir;
+  WriteBytes(dir / "a.txt", kPlain);
+  ASSERT_EQ(mkfifo((dir / "pw.fifo").c_str(), 0600), 0);
+  ChildProcess child(P6kCommand({"encrypt", "--password-file", dir / "pw.fifo", dir / "a.txt"}), {});
+  // Sent once the tool has opened the FIFO, that is, while it waits on it.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!child.HasOpen(dir / "pw.fifo") && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  child.Signal(SIGINT);
+  ProcessResult r = child.Wait();
+  EXPECT_EQ(r.exitCode, 130) << r.err;
+  EXPECT_EQ(dir.Names(), (Lines{"a.txt", "pw.fifo"}));
 }
 
 // Wrong usage: exit status 2, one line on standard error, nothing on

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -75,6 +78,46 @@ TEST(Stop, SignalLeavesNoPartialFileAndExits130) {
     }
     EXPECT_TRUE(caught) << "every run ended before the signal";
   }
+}
+
+// Runs the tool with its standard output a pipe that nobody reads (as after
+// `| head -1` has ended); returns the raw wait status.
+int RunWithClosedOutput(const std::vector<std::string>& args) {
+  int ends[2];
+  if (pipe(ends) != 0) return -1;
+  std::vector<std::string> argv = P6kCommand(args);
+  std::vector<char*> pointers;
+  for (auto& a : argv) pointers.push_back(&a[0]);
+  pointers.push_back(nullptr);
+  setenv("P6K_PASSWORD", "pw", 1);
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(ends[0]);
+    dup2(ends[1], 1);
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 2);
+    execv(pointers[0], pointers.data());
+    _exit(127);
+  }
+  unsetenv("P6K_PASSWORD");
+  close(ends[0]);
+  close(ends[1]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return status;
+}
+
+// A closed standard output ends the run at the next row: the row whose line
+// could not be written is done, the rows after it are untouched, and the
+// exit status says what happened instead of a death by SIGPIPE.
+TEST(Stop, ClosedStandardOutputStopsAtTheNextRow) {
+  ScratchDir dir;
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteBytes(dir / name, name);
+  int status = RunWithClosedOutput({"encrypt", dir.path()});
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  EXPECT_EQ(WEXITSTATUS(status), 141);
+  EXPECT_EQ(dir.Names(), (Lines{"a.p6k", "b.txt", "c.txt"}));
+  EXPECT_EQ(ReadBytes(dir / "b.txt"), "b.txt");
 }
 
 }  // namespace

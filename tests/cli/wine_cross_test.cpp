@@ -12,6 +12,7 @@ using Lines = std::vector<std::string>;
 
 // Code page 936 bytes, as p6k.exe prints and takes them.
 const std::string kSuccess936 = "\xB3\xC9\xB9\xA6";  // 成功
+const std::string kFailed936 = "\xCA\xA7\xB0\xDC";   // 失败
 const std::string kReport936 = "\xB1\xA8\xB8\xE6";   // 报告
 const std::string kDocument936 = "\xCE\xC4\xB5\xB5"; // 文档
 const std::string kPassword936 = "\xC3\xDC\xC2\xEB"; // 密码
@@ -68,6 +69,63 @@ TEST(WineCross, WindowsContainersOpenNatively) {
   EXPECT_EQ(native.exitCode, 0) << native.err;
   EXPECT_EQ(native.OutLines(), Lines{Line(kSuccess, dir / "报告.文档")});
   EXPECT_EQ(ReadBytes(dir / "报告.文档"), plain);
+}
+
+// The same password file gives the same key on both platforms and in the
+// window: UTF-8 with or without a byte-order mark, and on Windows also the
+// code page's own bytes, as an older editor saves them.
+TEST(WineCross, PasswordFilesKeyAsTheWindowDoes) {
+  SKIP_WITHOUT_WINDOWS_BUILD();
+  const std::string lines[] = {"密码\n", "\xEF\xBB\xBF密码\r\n", kPassword936 + "\n"};
+  for (const std::string& line : lines) {
+    SCOPED_TRACE(line);
+    ScratchDir dir, keys;
+    WriteBytes(dir / "a.txt", "plain");
+    WriteBytes(keys / "pw.txt", line);
+    ProcessResult windows =
+        P6kExe({"encrypt", "--password-file", WinePath(keys / "pw.txt"), WinePath(dir / "a.txt")});
+    EXPECT_EQ(windows.exitCode, 0) << windows.err;
+    EXPECT_EQ(ReadBytes(dir / "a.p6k"), ContainerFromLayout("plain", "txt", DeriveKey(kPassword936)));
+  }
+}
+
+// Under Wine a Unix link looks like an ordinary file or folder, and a name
+// that code page 936 cannot hold is listed as a look-alike (report¹.txt as
+// report1.txt). Neither may lead the tool to another file.
+TEST(WineCross, WindowsToolFollowsNoLinkAndTakesNoLookAlike) {
+  SKIP_WITHOUT_WINDOWS_BUILD();
+  const std::string superscript = "report\xC2\xB9.txt";  // report¹.txt in UTF-8
+  struct Case { const char* what; bool byName; } cases[] = {{"the folder, -r", false},
+                                                           {"the file by its name", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir outside, dir;
+    WriteBytes(outside / "target.txt", "target");
+    ASSERT_TRUE(MakeFolder(outside / "folder"));
+    WriteBytes(outside / "folder/inner.txt", "inner");
+    ASSERT_TRUE(MakeLink(outside / "target.txt", dir / "link.txt"));
+    ASSERT_TRUE(MakeLink(outside / "folder", dir / "sub"));
+    WriteBytes(dir / superscript, "superscript");
+    WriteBytes(dir / "report1.txt", "plain one");
+    const std::string folder = WinePath(dir.path());
+
+    ProcessResult windows = c.byName ? P6kExe({"encrypt", folder + superscript})
+                                     : P6kExe({"encrypt", "-r", folder});
+    EXPECT_EQ(windows.exitCode, 1) << windows.err;
+    if (c.byName) {
+      EXPECT_EQ(windows.OutLines(), Lines{kFailed936 + "\t" + folder + "report?.txt"});
+      EXPECT_EQ(ReadBytes(dir / "report1.txt"), "plain one");
+    } else {
+      EXPECT_EQ(windows.OutLines(), (Lines{kFailed936 + "\t" + folder + "link.txt",
+                                           kSuccess936 + "\t" + folder + "report1.p6k",
+                                           kFailed936 + "\t" + folder + "report?.txt",
+                                           kFailed936 + "\t" + folder + "sub"}));
+    }
+    EXPECT_EQ(ReadBytes(dir / superscript), "superscript");
+    EXPECT_EQ(outside.Names(), (Lines{"folder", "target.txt"}));
+    EXPECT_EQ(ReadBytes(outside / "target.txt"), "target");
+    EXPECT_EQ(ReadBytes(outside / "folder/inner.txt"), "inner");
+  }
 }
 
 }  // namespace

@@ -25,10 +25,7 @@ std::string UnixPathOf(const std::string& path) {
   auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   if (!unixName) return std::string();
-  std::wstring wide(path.size() + 1, L'\0');
-  wide.resize(static_cast<std::size_t>(
-      MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1));
-  char* name = unixName(wide.c_str());
+  char* name = unixName(WideText(path).c_str());
   if (!name) return std::string();
   std::string result = name;
   HeapFree(GetProcessHeap(), 0, name);
@@ -151,6 +148,15 @@ std::vector<std::string> ListFolder(std::string folder) {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+#ifdef _WIN32
+std::wstring WideText(const std::string& ansi) {
+  std::wstring wide(ansi.size() + 1, L'\0');
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1));
+  return wide;
+}
+#endif
 
 std::string WinePath(const std::string& unixPath) {
   std::string windows = "Z:" + unixPath;

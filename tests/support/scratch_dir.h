@@ -32,6 +32,11 @@ class ScratchDir {
 
 extern const char kSeparator[];
 
+#ifdef _WIN32
+// ANSI text (a path of the tests) as UTF-16.
+std::wstring WideText(const std::string& ansi);
+#endif
+
 // A Unix path as Wine's drive Z: shows it.
 std::string WinePath(const std::string& unixPath);
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "key.h"
 #include "output_writer.h"
 #include "resource.h"
@@ -79,6 +82,63 @@ TEST(Runs, EncryptThenDecryptShowEachOutcome) {
   EXPECT_EQ(rows[0].path, dir / "late.txt");
   for (auto& r : rows) EXPECT_EQ(r.status, kReady);
   for (auto& r : rows) EXPECT_EQ(r.image, kDot);
+}
+
+bool WriteWideNamed(const std::wstring& path, const std::string& bytes) {
+  FILE* file = _wfopen(path.c_str(), L"wb");
+  if (!file) return false;
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  return std::fclose(file) == 0;
+}
+
+std::string ReadWideNamed(const std::wstring& path) {
+  FILE* file = _wfopen(path.c_str(), L"rb");
+  if (!file) return "<missing>";
+  std::string bytes;
+  char chunk[256];
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.append(chunk, got);
+  std::fclose(file);
+  return bytes;
+}
+
+// Under Wine a Unix link looks like an ordinary file, and the system lists a
+// name that code page 936 cannot hold as a look-alike of another name
+// (report¹.txt as report1.txt). Neither row may act on another file: the
+// link fails, the other name shows with "?" and fails, and a dropped file of
+// such a name is no row at all.
+TEST(Runs, LinksAndNamesTheCodePageCannotHoldActOnNoOtherFile) {
+  ScratchDir outside, dir;
+  WriteBytes(outside / "target.txt", "target");
+  const std::string folder = dir / "drop";
+  ASSERT_TRUE(MakeFolder(folder));
+  ASSERT_TRUE(MakeLink(outside / "target.txt", folder + "\\link.txt"));
+  ASSERT_TRUE(WriteWideNamed(WideText(folder) + L"\\report\u00B9.txt", "superscript"));
+  WriteBytes(folder + "\\report1.txt", "plain one");
+  ASSERT_TRUE(WriteWideNamed(WideText(dir.path()) + L"alone\u00B9.txt", "alone"));
+  WriteBytes(dir / "alone1.txt", "look-alike");
+
+  WindowDriver ui;
+  ui.Drop(std::vector<std::wstring>{WideText(dir.path()) + L"alone\u00B9.txt"});
+  EXPECT_TRUE(ui.Rows().empty());
+  ui.Drop({folder});
+  std::vector<std::string> paths;
+  for (const Row& row : ui.Rows()) paths.push_back(row.path);
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(paths, (std::vector<std::string>{folder + "\\link.txt", folder + "\\report1.txt",
+                                             folder + "\\report?.txt"}));
+
+  ui.TypePasswords(L"pw");
+  ui.Click(IDC_ENCRYPT);
+  ui.WaitForRun();
+  for (const Row& row : ui.Rows()) {
+    SCOPED_TRACE(row.path);
+    bool plain = row.path == folder + "\\report1.p6k";
+    EXPECT_EQ(row.status, plain ? kSuccess : kFailed);
+  }
+  EXPECT_EQ(ReadBytes(outside / "target.txt"), "target");
+  EXPECT_TRUE(PathExists(folder + "\\link.txt"));
+  EXPECT_EQ(ReadWideNamed(WideText(folder) + L"\\report\u00B9.txt"), "superscript");
+  EXPECT_EQ(ReadBytes(dir / "alone1.txt"), "look-alike");
 }
 
 // While a run works, drops are refused and the clear command does nothing;

@@ -73,20 +73,34 @@ void WindowDriver::PumpUntil(const std::function<bool()>& done) {
   }
 }
 
-void WindowDriver::Drop(const std::vector<std::string>& paths) {
-  size_t bytes = sizeof(DROPFILES) + 1;
-  for (auto& p : paths) bytes += p.size() + 1;
+namespace {
+
+template <typename Char>
+HGLOBAL DropHandle(const std::vector<std::basic_string<Char>>& paths) {
+  size_t bytes = sizeof(DROPFILES) + sizeof(Char);
+  for (auto& p : paths) bytes += (p.size() + 1) * sizeof(Char);
   HGLOBAL memory = GlobalAlloc(GHND, bytes);
   auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
   files->pFiles = sizeof(DROPFILES);
-  files->fWide = FALSE;
-  char* name = reinterpret_cast<char*>(files + 1);
+  files->fWide = sizeof(Char) == sizeof(wchar_t);
+  Char* name = reinterpret_cast<Char*>(files + 1);
   for (auto& p : paths) {
-    std::memcpy(name, p.c_str(), p.size() + 1);
+    std::memcpy(name, p.c_str(), (p.size() + 1) * sizeof(Char));
     name += p.size() + 1;
   }
   GlobalUnlock(memory);
-  PostMessageW(item(IDC_FILE_LIST), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  return memory;
+}
+
+}  // namespace
+
+void WindowDriver::Drop(const std::vector<std::string>& paths) {
+  PostMessageW(item(IDC_FILE_LIST), WM_DROPFILES, reinterpret_cast<WPARAM>(DropHandle(paths)), 0);
+  PumpIdle();
+}
+
+void WindowDriver::Drop(const std::vector<std::wstring>& paths) {
+  PostMessageW(item(IDC_FILE_LIST), WM_DROPFILES, reinterpret_cast<WPARAM>(DropHandle(paths)), 0);
   PumpIdle();
 }
 

@@ -65,8 +65,10 @@ class WindowDriver {
     PumpIdle();
   }
 
-  // A drop handle built like the shell's, posted to the list.
+  // A drop handle built like the shell's, posted to the list: in the ANSI
+  // code page, or in UTF-16 as the shell of today builds it.
   void Drop(const std::vector<std::string>& paths);
+  void Drop(const std::vector<std::wstring>& paths);
   void Type(int id, const std::wstring& text) { SetDlgItemTextW(m_window, id, text.c_str()); }
   void TypePasswords(const std::wstring& password) {
     Type(IDC_PASSWORD, password);

@@ -1,0 +1,18 @@
+#pragma once
+#ifdef _WIN32
+#include <string>
+
+// Names and arguments arrive from the system in UTF-16; the program's narrow
+// strings are in the ANSI code page. The conversion is exact or marked: a
+// character the code page cannot hold becomes "?", never a look-alike (the
+// system's own conversion would make "report¹.txt" into "report1.txt", the
+// name of another file). No file name holds a "?", so such a name opens
+// nothing.
+namespace ansi_text {
+
+// exact, when given, tells whether every character was held.
+std::string FromWide(const std::wstring& wide, bool* exact = nullptr);
+std::string FromWide(const wchar_t* wide);
+
+}  // namespace ansi_text
+#endif

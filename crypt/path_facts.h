@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// What a path names, for the front ends that turn folders into rows.
+
+// A link is a Link whatever it points at; under Wine a Unix link counts too.
+enum class PathKind { Missing, File, Folder, Link, Special };
+
+// The kind of what path names, its last part never followed.
+PathKind KindOfPath(const std::string& path);
+
+struct FolderEntry {
+  std::string name;  // on Windows a character the code page cannot hold is "?"
+  PathKind kind;     // as the listing tells it; see ListFolder
+};
+
+// The entries of a folder, without "." and "..", in the order the system
+// lists them; false when the folder cannot be listed. On Windows the kinds
+// come from the listing's attributes: a link to a folder is listed as a
+// folder, and under Wine a Unix link is not shown at all. Ask KindOfPath
+// before entering a folder.
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+
+// True when both paths name one and the same existing file.
+bool SameFile(const std::string& a, const std::string& b);

@@ -1,0 +1,71 @@
+#include <windows.h>
+
+#include "ansi_text.h"
+#include "path_facts.h"
+#include "win32_paths.h"
+
+namespace {
+
+PathKind KindOfAttributes(DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::Link;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return PathKind::Special;
+  return PathKind::File;
+}
+
+HANDLE OpenForFacts(const std::wstring& path) {
+  return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+}  // namespace
+
+PathKind KindOfPath(const std::string& path) {
+  // A "?" or "*" holds the place of a character the code page could not hold.
+  std::wstring wide = win32_paths::Wide(path);
+  if (wide.empty() || path.find_first_of("?*") != std::string::npos) return PathKind::Missing;
+  DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+  PathKind kind = KindOfAttributes(attributes);
+  if (kind != PathKind::File && kind != PathKind::Folder) return kind;
+  HANDLE handle = OpenForFacts(wide);
+  if (handle == INVALID_HANDLE_VALUE) return kind;  // held without sharing: the run will tell
+  bool own = win32_paths::StandsUnderItsOwnName(handle, path);
+  CloseHandle(handle);
+  return own ? kind : PathKind::Link;
+}
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  std::wstring wide = win32_paths::Wide(folder);
+  if (wide.empty()) return false;
+  if (wide.back() != L'\\' && wide.back() != L'/') wide += L'\\';
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((wide + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  do {
+    std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    // A link to a folder is listed as a folder, as the system shows it;
+    // KindOfPath tells it apart before anyone enters it.
+    DWORD attributes = data.dwFileAttributes;
+    PathKind kind = attributes & FILE_ATTRIBUTE_DIRECTORY ? PathKind::Folder : KindOfAttributes(attributes);
+    entries.push_back(FolderEntry{ansi_text::FromWide(name), kind});
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION first, second;
+  for (auto [path, info] : {std::make_pair(&a, &first), std::make_pair(&b, &second)}) {
+    std::wstring wide = win32_paths::Wide(*path);
+    HANDLE handle = wide.empty() ? INVALID_HANDLE_VALUE : OpenForFacts(wide);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    bool known = GetFileInformationByHandle(handle, info) != FALSE;
+    CloseHandle(handle);
+    if (!known) return false;
+  }
+  return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
