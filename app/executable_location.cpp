@@ -3,19 +3,53 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <vector>
+
+#include "ansi_text.h"
+
+namespace {
+
+// The running program's full path, however long.
+std::wstring ModulePath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return std::wstring();
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::wstring ShortPath(const std::wstring& path) {
+  DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (length == 0) return std::wstring();
+  std::vector<wchar_t> buffer(length);
+  length = GetShortPathNameW(path.c_str(), buffer.data(), length);
+  return length > 0 && length < buffer.size() ? std::wstring(buffer.data(), length) : std::wstring();
+}
+
+}  // namespace
+
 std::string ShortExecutablePath() {
-  char longPath[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, longPath, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
-  char shortPath[MAX_PATH];
-  DWORD shortLength = GetShortPathNameA(longPath, shortPath, MAX_PATH);
-  if (shortLength == 0 || shortLength >= MAX_PATH) return std::string(longPath, length);
-  return std::string(shortPath, shortLength);
+  std::wstring longPath = ModulePath();
+  if (longPath.empty()) return std::string();
+  bool exact = false;
+  std::wstring shortPath = ShortPath(longPath);
+  if (!shortPath.empty()) {
+    std::string narrow = ansi_text::FromWide(shortPath, &exact);
+    if (exact) return narrow;
+  }
+  // A path the code page cannot hold would name no file in the commands.
+  std::string narrow = ansi_text::FromWide(longPath, &exact);
+  return exact ? narrow : std::string();
 }
 
 bool HasIconAtIndex(const std::string& executable, int index) {
   // ExtractIcon answers 1 for a file that is no executable and null for no icon.
-  HICON icon = ExtractIconA(GetModuleHandleA(nullptr), executable.c_str(), index);
+  std::wstring wide(executable.size() + 1, L'\0');
+  wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
+      CP_ACP, 0, executable.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1));
+  HICON icon = ExtractIconW(GetModuleHandleW(nullptr), wide.c_str(), index);
   if (reinterpret_cast<UINT_PTR>(icon) <= 1) return false;
   DestroyIcon(icon);
   return true;

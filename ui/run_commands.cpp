@@ -34,7 +34,12 @@ void CSorvanDlg::Notice(UINT textId) {
 // The rows are reset before the password checks, and an empty list is
 // reported before anything about the password.
 void CSorvanDlg::RunCommand(UINT emptyListText, WorkerEntry run, UINT startFailedText) {
-  if (IsRunning()) return;
+  // A click taken from the queue while the window closes starts nothing.
+  if (m_bClosing) return;
+  // The run's last act enables the buttons; a click after it waits the
+  // moment the worker's thread takes to end.
+  if (IsRunning() && !RunHasEnabledTheButtons()) return;
+  if (m_hWorker) WaitServingSentMessages(m_hWorker);
   ReleaseFinishedWorker();
   m_wndProgress.SetRange(0, 100);
   m_nRowCount = m_wndFileList.GetItemCount();

@@ -181,6 +181,11 @@ void CSorvanDlg::OnCancel() {
   EndDialog(IDCANCEL);
 }
 
+bool CSorvanDlg::RunHasEnabledTheButtons() const {
+  return IsWindowEnabled(GetDlgItem(m_hWnd, IDC_ENCRYPT)) &&
+         IsWindowEnabled(GetDlgItem(m_hWnd, IDC_DECRYPT));
+}
+
 bool CSorvanDlg::IsRunning() const {
   return m_hWorker && WaitForSingleObject(m_hWorker, 0) == WAIT_TIMEOUT;
 }

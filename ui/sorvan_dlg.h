@@ -75,6 +75,7 @@ class CSorvanDlg : public Dialog {
   void RunCommand(UINT emptyListText, WorkerEntry run, UINT startFailedText);
   void Notice(UINT textId);
   void StopRunAndWait();
+  bool RunHasEnabledTheButtons() const;
   void ReleaseFinishedWorker();
 
   StopRequest m_stop;

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include "p6k_process.h"
 #include "run_helpers.h"
@@ -126,6 +130,49 @@ TEST(WineCross, WindowsToolFollowsNoLinkAndTakesNoLookAlike) {
     EXPECT_EQ(ReadBytes(outside / "target.txt"), "target");
     EXPECT_EQ(ReadBytes(outside / "folder/inner.txt"), "inner");
   }
+}
+
+// Wine starts a program deeper than 260 characters only from the Unix side,
+// as a user's `wine` does. Such a program still registers ".p6k": with its
+// short path when there is one, else with its long path.
+TEST(WineCross, ProgramBeyond260CharactersRegistersItself) {
+  SKIP_WITHOUT_WINDOWS_BUILD();
+  ScratchDir dir;
+  std::string deep = dir.path().substr(0, dir.path().size() - 1);
+  while (deep.size() < 300) {
+    deep += "/a rather long folder name";
+    ASSERT_TRUE(MakeFolder(deep));
+  }
+  const std::string program = deep + "/sorvan.exe";
+  WriteBytes(program, ReadBytes(SORVAN_EXE_PATH).value_or(""));
+  const std::string type = "HKCU\\Software\\Classes\\SORVANProgrammer.File";
+  RunProcess({WINE_RUN_PATH, "reg", "delete", type, "/f"}, {});
+
+  std::string value;
+  {
+    ChildProcess started({WINE_RUN_PATH, program}, {});
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (value.empty() && std::chrono::steady_clock::now() < deadline) {
+      ProcessResult query =
+          RunProcess({WINE_RUN_PATH, "reg", "query", type + "\\shell\\open\\command"}, {});
+      std::size_t at = query.out.find("REG_SZ");
+      if (at != std::string::npos) {
+        value = query.out.substr(query.out.find_first_not_of(' ', at + 6));
+        value = value.substr(0, value.find_first_of("\r\n"));
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      }
+    }
+    started.Signal(SIGKILL);
+    started.Wait();
+  }
+  RunProcess({WINE_RUN_PATH, "reg", "delete", type, "/f"}, {});
+  const std::string tail = " \"%1\"";
+  ASSERT_GT(value.size(), tail.size()) << "nothing registered";
+  EXPECT_EQ(value.substr(value.size() - tail.size()), tail);
+  ProcessResult named =
+      RunProcess({WINE_RUN_PATH, "winepath.exe", "-u", value.substr(0, value.size() - tail.size())}, {});
+  EXPECT_EQ(named.OutLines().at(0), program);
 }
 
 }  // namespace

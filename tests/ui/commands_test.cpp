@@ -1,4 +1,10 @@
 #include <gtest/gtest.h>
+#include <process.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <thread>
 
 #include "resource.h"
 #include "scratch_dir.h"
@@ -102,6 +108,101 @@ TEST(Commands, WorkerThatCannotStartLeavesTheWindowReady) {
     EXPECT_EQ(ui.Rows(), (std::vector<Row>{{dir / "a.txt", kReady, kDot}}));
   }
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"a.txt"});
+}
+
+// Stand-ins for the worker, so a test decides when a run ends. A stand-in
+// ends as a real run does: the buttons enabled again as its last act.
+struct StandInRuns {
+  static std::atomic<int> starts;
+  static HANDLE release;      // a stand-in ends once this is set
+  static HANDLE lastThread;   // the test's own handle of the latest stand-in
+
+  static unsigned __stdcall Run(void* dialog) {
+    WaitForSingleObject(release, 30000);
+    HWND window = static_cast<CSorvanDlg*>(dialog)->GetSafeHwnd();
+    EnableWindow(GetDlgItem(window, IDC_DECRYPT), TRUE);
+    EnableWindow(GetDlgItem(window, IDC_ENCRYPT), TRUE);
+    Sleep(200);  // the thread outlives its last act by a moment
+    return 1;
+  }
+  static HANDLE Start(WorkerEntry, void* dialog) {
+    ++starts;
+    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Run, dialog, 0, nullptr));
+    DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &lastThread, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    return thread;
+  }
+};
+std::atomic<int> StandInRuns::starts{0};
+HANDLE StandInRuns::release = nullptr;
+HANDLE StandInRuns::lastThread = nullptr;
+
+class CommandsDuringARun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StandInRuns::starts = 0;
+    StandInRuns::release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    WriteBytes(dir / "a.txt", "a");
+    ui.reset(new WindowDriver);
+    ui->dialog().SetWorkerStarter(&StandInRuns::Start);
+    ui->Drop({dir / "a.txt"});
+    ui->TypePasswords(L"pw");
+    ui->Click(IDC_ENCRYPT);
+  }
+  void TearDown() override {
+    SetEvent(StandInRuns::release);
+    ui.reset();
+    CloseHandle(StandInRuns::release);
+    CloseHandle(StandInRuns::lastThread);
+  }
+  ScratchDir dir;
+  std::unique_ptr<WindowDriver> ui;
+};
+
+// A click that lands once the buttons are enabled again, while the worker's
+// thread is still ending, starts the next run instead of being dropped.
+TEST_F(CommandsDuringARun, AClickAfterTheButtonsCameBackStartsTheNextRun) {
+  ASSERT_EQ(StandInRuns::starts, 1);
+  SetEvent(StandInRuns::release);
+  ui->PumpUntil([&] { return IsWindowEnabled(ui->item(IDC_ENCRYPT)) != FALSE; });
+  ui->Click(IDC_ENCRYPT);
+  EXPECT_EQ(StandInRuns::starts, 2);
+}
+
+// The click is taken from the queue inside the close's wait for the worker,
+// just after the worker ended: the window still closes, and no run starts.
+HANDLE g_hookedRun = nullptr;
+LRESULT CALLBACK EndTheRunBeforeTheClick(int code, WPARAM removing, LPARAM message) {
+  const MSG* msg = reinterpret_cast<const MSG*>(message);
+  if (code == HC_ACTION && removing == PM_REMOVE && msg->message == WM_COMMAND &&
+      LOWORD(msg->wParam) == IDC_ENCRYPT) {
+    SetEvent(StandInRuns::release);
+    WaitServingSentMessages(g_hookedRun);  // the run sends its last act to this thread
+  }
+  return CallNextHookEx(nullptr, code, removing, message);
+}
+
+TEST_F(CommandsDuringARun, ClosingWhileAClickIsHandledInsideTheWaitDoesNotHang) {
+  ASSERT_EQ(StandInRuns::starts, 1);
+  g_hookedRun = StandInRuns::lastThread;
+  HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &EndTheRunBeforeTheClick, nullptr,
+                                 GetCurrentThreadId());
+  // A hang is reported and ends the test program instead of stalling the suite.
+  HANDLE closed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread watchdog([closed] {
+    if (WaitForSingleObject(closed, 20000) == WAIT_OBJECT_0) return;
+    std::fprintf(stderr, "the window did not close: the close's wait hangs\n");
+    ExitProcess(1);
+  });
+  PostMessageW(ui->window(), WM_CLOSE, 0, 0);
+  PostMessageW(ui->window(), WM_COMMAND, MAKEWPARAM(IDC_ENCRYPT, BN_CLICKED),
+               reinterpret_cast<LPARAM>(ui->item(IDC_ENCRYPT)));
+  ui->PumpUntil([&] { return ui->dialog().HasEnded(); });
+  SetEvent(closed);
+  watchdog.join();
+  UnhookWindowsHookEx(hook);
+  CloseHandle(closed);
+  EXPECT_EQ(StandInRuns::starts, 1);
 }
 
 }  // namespace
