@@ -96,7 +96,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const Environme
 }
 
 ChildProcess::~ChildProcess() {
-  if (m_pid > 0) {
+  if (m_pid > 0 && !m_exited) {
     kill(m_pid, SIGKILL);
     waitpid(m_pid, nullptr, 0);
   }
@@ -104,7 +104,16 @@ ChildProcess::~ChildProcess() {
   unlink(m_errPath.c_str());
 }
 
-void ChildProcess::Signal(int signal) { kill(m_pid, signal); }
+void ChildProcess::Signal(int signal) {
+  if (!m_exited) kill(m_pid, signal);
+}
+
+bool ChildProcess::Exited() {
+  if (!m_exited && m_pid > 0 && waitpid(m_pid, &m_status, WNOHANG) == m_pid) m_exited = true;
+  return m_exited;
+}
+
+std::string ChildProcess::OutputSoFar() const { return ReadBytes(m_outPath).value_or(""); }
 
 bool ChildProcess::HasOpen(const std::string& path) const {
   const std::string fds = "/proc/" + std::to_string(m_pid) + "/fd/";
@@ -119,18 +128,17 @@ bool ChildProcess::HasOpen(const std::string& path) const {
 ProcessResult ChildProcess::Wait() {
   ProcessResult result;
   auto deadline = std::chrono::steady_clock::now() + kTimeLimit;
-  int status = 0;
-  while (waitpid(m_pid, &status, WNOHANG) == 0) {
+  while (!Exited()) {
     if (std::chrono::steady_clock::now() > deadline) {
       ADD_FAILURE() << "the child ran too long and was killed";
       kill(m_pid, SIGKILL);
-      waitpid(m_pid, &status, 0);
+      waitpid(m_pid, &m_status, 0);
+      m_exited = true;
       break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  m_pid = -1;
-  result.exitCode = ExitCodeOf(status);
+  result.exitCode = ExitCodeOf(m_status);
   result.out = ReadBytes(m_outPath).value_or("");
   result.err = ReadBytes(m_errPath).value_or("");
   return result;

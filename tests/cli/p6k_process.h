@@ -27,6 +27,10 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   void Signal(int signal);
+  // True once the child has ended (its status is kept for Wait).
+  bool Exited();
+  // What it has written to standard output so far.
+  std::string OutputSoFar() const;
   // The child holds path open (one of its descriptors names it).
   bool HasOpen(const std::string& path) const;
   // Waits for the end, at most two minutes; a child still running is killed.
@@ -34,6 +38,8 @@ class ChildProcess {
 
  private:
   pid_t m_pid = -1;
+  bool m_exited = false;
+  int m_status = 0;
   std::string m_outPath;
   std::string m_errPath;
 };
