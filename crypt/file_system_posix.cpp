@@ -84,28 +84,82 @@ MoveResult RenameNoReplace(const std::string& from, const std::string& to) {
 // writes from the times, a watch does not.
 const std::uint32_t kChangeEvents = IN_MODIFY | IN_ATTRIB | IN_MOVE_SELF | IN_DELETE_SELF;
 
-// A watch on the very file behind fd, or -1 when none can be had (the stamp
-// comparison then stands alone). Without /proc the watch goes on the name,
-// and is kept only if the name still stands for the open file.
-int WatchOpenFile(int fd, const std::string& path) {
-  int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (watch < 0) return -1;
-  std::string self = "/proc/self/fd/" + std::to_string(fd);
-  if (inotify_add_watch(watch, self.c_str(), kChangeEvents) >= 0) return watch;
-  struct stat open, named;
-  if (inotify_add_watch(watch, path.c_str(), kChangeEvents | IN_DONT_FOLLOW) >= 0 &&
-      fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 &&
-      open.st_dev == named.st_dev && open.st_ino == named.st_ino)
-    return watch;
-  close(watch);
-  return -1;
-}
+// Watches on the open sources, all in one inotify instance: an instance per
+// file would cost a wait for the kernel each time one is closed.
+class ChangeWatches {
+ public:
+  ~ChangeWatches() {
+    if (m_inotify >= 0) close(m_inotify);
+  }
 
-bool WatchSawChange(int watch) {
-  alignas(inotify_event) char events[4096];
-  ssize_t got = read(watch, events, sizeof events);
-  return got > 0 || (got < 0 && errno != EAGAIN);
-}
+  // A watch on the very file behind fd, or -1 when none can be had (the
+  // stamp comparison then stands alone). Without /proc the watch goes on the
+  // name, and is kept only if the name still stands for the open file.
+  int Watch(int fd, const std::string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (m_inotify < 0) m_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_inotify < 0) return -1;
+    std::string self = "/proc/self/fd/" + std::to_string(fd);
+    int watch = inotify_add_watch(m_inotify, self.c_str(), kChangeEvents);
+    if (watch < 0) {
+      struct stat open, named;
+      watch = inotify_add_watch(m_inotify, path.c_str(), kChangeEvents | IN_DONT_FOLLOW);
+      if (watch >= 0 && !(fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 &&
+                          open.st_dev == named.st_dev && open.st_ino == named.st_ino)) {
+        Release(watch);
+        return -1;
+      }
+    }
+    if (watch >= 0) ++m_watched[watch].users;  // one file opened twice shares its watch
+    return watch;
+  }
+
+  bool SawChange(int watch) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    Drain();
+    auto found = m_watched.find(watch);
+    return found == m_watched.end() || found->second.changed;
+  }
+
+  void Unwatch(int watch) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    Drain();
+    auto found = m_watched.find(watch);
+    if (found == m_watched.end() || --found->second.users > 0) return;
+    m_watched.erase(found);
+    Release(watch);
+  }
+
+ private:
+  struct Watched {
+    int users = 0;
+    bool changed = false;
+  };
+
+  void Release(int watch) { inotify_rm_watch(m_inotify, watch); }
+
+  void Drain() {
+    alignas(inotify_event) char events[4096];
+    for (;;) {
+      ssize_t got = read(m_inotify, events, sizeof events);
+      if (got <= 0) break;
+      for (char* at = events; at < events + got;) {
+        const inotify_event* event = reinterpret_cast<const inotify_event*>(at);
+        if (event->mask & IN_Q_OVERFLOW) {
+          for (auto& w : m_watched) w.second.changed = true;
+        } else if (event->mask & kChangeEvents) {
+          auto found = m_watched.find(event->wd);
+          if (found != m_watched.end()) found->second.changed = true;
+        }
+        at += sizeof(inotify_event) + event->len;
+      }
+    }
+  }
+
+  std::mutex m_lock;
+  int m_inotify = -1;
+  std::map<int, Watched> m_watched;
+};
 
 class PosixFileSystem : public FileSystem {
  public:
@@ -120,10 +174,10 @@ class PosixFileSystem : public FileSystem {
       return false;
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    int watch = WatchOpenFile(fd, path);
+    int watch = m_changes.Watch(fd, path);
     if (watch >= 0) {
       std::lock_guard<std::mutex> hold(m_lock);
-      m_watches[fd] = watch;
+      m_watchOf[fd] = watch;
     }
     file = fd;
     return true;
@@ -181,16 +235,12 @@ class PosixFileSystem : public FileSystem {
   bool Flush(FileHandle file) override { return fsync(Fd(file)) == 0; }
 
   bool Close(FileHandle file) override {
-    int watch = -1;
-    {
+    int watch = WatchOf(file);
+    if (watch >= 0) {
+      m_changes.Unwatch(watch);
       std::lock_guard<std::mutex> hold(m_lock);
-      auto found = m_watches.find(Fd(file));
-      if (found != m_watches.end()) {
-        watch = found->second;
-        m_watches.erase(found);
-      }
+      m_watchOf.erase(Fd(file));
     }
-    if (watch >= 0) close(watch);
     return close(Fd(file)) == 0;
   }
 
@@ -211,11 +261,8 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool Unchanged(FileHandle file, const std::string& path, const FileStamp& stamp) override {
-    {
-      std::lock_guard<std::mutex> hold(m_lock);
-      auto found = m_watches.find(Fd(file));
-      if (found != m_watches.end() && WatchSawChange(found->second)) return false;
-    }
+    int watch = WatchOf(file);
+    if (watch >= 0 && m_changes.SawChange(watch)) return false;
     struct stat open, named;
     if (fstat(Fd(file), &open) != 0 || StampOf(open) != stamp) return false;
     // The name may meanwhile stand for another file (a rename over it).
@@ -228,8 +275,15 @@ class PosixFileSystem : public FileSystem {
   }
 
  private:
+  int WatchOf(FileHandle file) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    auto found = m_watchOf.find(Fd(file));
+    return found == m_watchOf.end() ? -1 : found->second;
+  }
+
+  ChangeWatches m_changes;
   std::mutex m_lock;
-  std::map<int, int> m_watches;  // open source -> its inotify instance
+  std::map<int, int> m_watchOf;  // open source -> its watch
 };
 
 }  // namespace
