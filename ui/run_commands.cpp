@@ -71,7 +71,9 @@ unsigned CSorvanDlg::RunOverRows(void* argument, RowRun run) {
   ListRunView view(dialog.m_wndFileList, dialog.m_wndProgress,
                    GetDlgItem(dialog.GetSafeHwnd(), IDC_ENCRYPT),
                    GetDlgItem(dialog.GetSafeHwnd(), IDC_DECRYPT));
-  run(view, SettingsOf(dialog, dialog.m_stop));
+  RunSettings settings = SettingsOf(dialog, dialog.m_stop);
+  settings.fileSystem = dialog.m_pFileSystem;
+  run(view, settings);
   return 1;
 }
 

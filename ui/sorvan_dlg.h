@@ -27,6 +27,8 @@ class CSorvanDlg : public Dialog {
   bool IsRunning() const;
   // How the commands start their worker; the thread start by default.
   void SetWorkerStarter(WorkerStarter starter) { m_startWorker = starter; }
+  // The file layer the runs use; the native one by default.
+  void SetFileSystem(FileSystem& fileSystem) { m_pFileSystem = &fileSystem; }
   // Where the links and the help button open addresses; the shell by default.
   void SetShellAccess(ShellAccess& shell);
   // How the web panel makes its browser and tests the network; before Create.
@@ -81,6 +83,7 @@ class CSorvanDlg : public Dialog {
   StopRequest m_stop;
   HANDLE m_hWorker = nullptr;
   WorkerStarter m_startWorker = &StartWorkerThread;
+  FileSystem* m_pFileSystem = nullptr;
   bool m_bClosing = false;
   ShellAccess* m_pShell = &SystemShell();
   WebPanelPlatform m_webPanel = SystemWebPanel();

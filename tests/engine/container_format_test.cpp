@@ -58,9 +58,12 @@ TEST(ContainerFormat, ExtensionFieldStopsAtTheFirstZero) {
 }
 
 TEST(ContainerFormat, DataMaskAndSizeLimit) {
-  EXPECT_EQ(container::DataMask(0x25, 0), 0x25);
-  EXPECT_EQ(container::DataMask(0x25, 5), 0x25 ^ 5);
-  EXPECT_EQ(container::DataMask(0x25, 300), container::DataMask(0x25, 300 + 256));
+  // K XOR (L mod 256), all eight bits of the length's low byte.
+  struct Case { std::uint8_t key; std::uint64_t length; std::uint8_t mask; } cases[] = {
+      {0x25, 0, 0x25}, {0x25, 5, 0x20}, {0x25, 0xA0, 0x85}, {0x25, 0x1A0, 0x85},
+      {0x00, 0xFF, 0xFF}, {0xC4, 0x42000000ull, 0xC4},
+  };
+  for (const Case& c : cases) EXPECT_EQ(container::DataMask(c.key, c.length), c.mask) << c.length;
   EXPECT_FALSE(container::ExceedsSizeLimit(1107296256ull));
   EXPECT_TRUE(container::ExceedsSizeLimit(1107296257ull));
   EXPECT_TRUE(container::ExceedsSizeLimit((4ull << 30) + 10));

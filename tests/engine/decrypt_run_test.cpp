@@ -46,6 +46,8 @@ TEST(DecryptRun, FailuresLeaveTheContainerAsItWas) {
       {"wrongkey.p6k", ContainerFromLayout("s", "txt", DeriveKey("other")), Outcome::MarkerMismatch, RowStatus::Failed},
       {"plain.p6k", "an ordinary file given the suffix", Outcome::MarkerMismatch, RowStatus::Failed},
       {"short.p6k", "tiny", Outcome::MarkerMismatch, RowStatus::Failed},
+      // 20 bytes whose end reads back as marker and tag: too short all the same.
+      {"twenty.p6k", ContainerFromLayout("", "", DeriveKey(kPassword)).substr(1), Outcome::MarkerMismatch, RowStatus::Failed},
       {"tag.p6k", damagedTag, Outcome::TagMismatch, RowStatus::Failed},
       {"escape.p6k", escaping, Outcome::UnsafeExtension, RowStatus::Failed},
       {"slash.p6k", slash, Outcome::UnsafeExtension, RowStatus::Failed},
@@ -127,18 +129,24 @@ TEST(DecryptRun, UpdateOrderAndButtons) {
 TEST(RoundTrip, EncryptThenDecryptTheSameRows) {
   ScratchDir dir;
   Names originals = {"a.txt", "archive.tar.gz", "empty", "image.png"};
-  std::vector<std::string> paths;
+  Names containers = {"a.p6k", "archive.tar.p6k", "empty.p6k", "image.p6k"};
+  std::vector<std::string> paths, contents;
   for (std::size_t i = 0; i < originals.size(); ++i) {
-    WriteBytes(dir / originals[i], originals[i] == "empty" ? "" : PatternBytes(5000 * i + 7, i));
+    contents.push_back(originals[i] == "empty" ? "" : PatternBytes(5000 * i + 7, i));
+    WriteBytes(dir / originals[i], contents[i]);
     paths.push_back(dir / originals[i]);
   }
   RecordingView encrypted = RunEncrypt(paths, "key");
-  std::vector<std::string> containers;
-  for (auto& row : encrypted.rows) containers.push_back(row.path);
-  RecordingView decrypted = RunDecrypt(containers, "key");
+  EXPECT_EQ(encrypted.outcomes, std::vector<Outcome>(originals.size(), Outcome::Done));
+  EXPECT_EQ(dir.Names(), containers);
+  std::vector<std::string> rows;
+  for (auto& row : encrypted.rows) rows.push_back(row.path);
+  RecordingView decrypted = RunDecrypt(rows, "key");
+  EXPECT_EQ(decrypted.outcomes, std::vector<Outcome>(originals.size(), Outcome::Done));
   for (std::size_t i = 0; i < originals.size(); ++i) {
+    EXPECT_EQ(encrypted.rows[i].path, dir / containers[i]);
     EXPECT_EQ(decrypted.rows[i].path, paths[i]);
-    EXPECT_EQ(ReadBytes(paths[i]), originals[i] == "empty" ? "" : PatternBytes(5000 * i + 7, i));
+    EXPECT_EQ(ReadBytes(paths[i]), contents[i]);
   }
   EXPECT_EQ(dir.Names(), originals);
 }

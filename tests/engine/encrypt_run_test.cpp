@@ -43,8 +43,6 @@ TEST(EncryptRun, RefusalsLeaveTheFileAsItWas) {
   const std::string key = "pw";
   // A container renamed to another suffix, made under the same key byte.
   std::string renamed = ContainerFromLayout("inner", "txt", DeriveKey(key));
-  // 20 bytes ending like a trailer's tag and marker: too short to be tested.
-  std::string twenty = ContainerFromLayout("", "", DeriveKey(key)).substr(1);
   struct Case { std::string name; std::string content; Outcome outcome; RowImage image; RowStatus status; } cases[] = {
       {"x.p6k", "plain", Outcome::NamedAsContainer, RowImage::Cross, RowStatus::AlreadyEncrypted},
       {"notap6k", "plain", Outcome::NamedAsContainer, RowImage::Cross, RowStatus::AlreadyEncrypted},
@@ -70,12 +68,34 @@ TEST(EncryptRun, RefusalsLeaveTheFileAsItWas) {
   EXPECT_EQ(view.rows[3].status, RowStatus::Failed);
   EXPECT_EQ(view.rows[3].image, RowImage::Cross);
   EXPECT_EQ(dir.Names(), (Names{"notap6k", "renamed.dat", "x.p6k"}));
+}
 
-  // With a password of another key byte the renamed container is encrypted again,
-  // and a 20-byte file is never taken for a container.
-  WriteBytes(dir / "twenty.bin", twenty);
-  RecordingView again = RunEncrypt({dir / "renamed.dat", dir / "twenty.bin"}, "other");
-  EXPECT_EQ(again.outcomes, (std::vector<Outcome>{Outcome::Done, Outcome::Done}));
+// The trailer test on the encrypt side: a file of 21 bytes and more is a
+// container when marker and tag both read back under the run's key; a
+// shorter one never is, whatever its bytes.
+TEST(EncryptRun, TrailerTestNeedsTwentyOneBytesMarkerAndTag) {
+  const std::string key = "pw";
+  const std::string empty = ContainerFromLayout("", "", DeriveKey(key));  // 21 bytes
+  std::string damagedTag = ContainerFromLayout("inner", "txt", DeriveKey(key));
+  damagedTag[damagedTag.size() - 10] ^= 0x01;
+  struct Case { const char* what; std::string content; const char* password; Outcome outcome; } cases[] = {
+      {"21 bytes that read back", empty, "pw", Outcome::RecognisedByTrailer},
+      {"20 bytes that read back as far as they go", empty.substr(1), "pw", Outcome::Done},
+      {"another key byte", ContainerFromLayout("inner", "txt", DeriveKey(key)), "other", Outcome::Done},
+      {"marker reads back, tag does not", damagedTag, "pw", Outcome::Done},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    WriteBytes(dir / "f.dat", c.content);
+    RecordingView view = RunEncrypt({dir / "f.dat"}, c.password);
+    EXPECT_EQ(view.outcomes, std::vector<Outcome>{c.outcome});
+    if (c.outcome == Outcome::Done) {
+      EXPECT_EQ(ReadBytes(dir / "f.p6k"), ContainerFromLayout(c.content, "dat", DeriveKey(c.password)));
+    } else {
+      EXPECT_EQ(ReadBytes(dir / "f.dat"), c.content);
+    }
+  }
 }
 
 TEST(EncryptRun, SizeLimitUsesTheWholeLength) {

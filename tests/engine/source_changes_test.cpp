@@ -37,6 +37,20 @@ RecordingView RunRow(const RowFile& file, FileSystem& fs) {
                       : RunDecrypt({file.source}, kPassword, &fs);
 }
 
+// Where no watch can be had (inotify unavailable, Windows), the stamp stands
+// alone: a difference in any of its parts is a change, not the size only.
+TEST(SourceChanges, AStampDiffersInAnyOfItsParts) {
+  const FileStamp read{3000, 1700000000, 1700000001, 0x801, 4242};
+  FileStamp later[5] = {read, read, read, read, read};
+  later[0].size = 3001;
+  later[1].modified += 1;
+  later[2].changed += 1;
+  later[3].volume += 1;
+  later[4].index += 1;
+  EXPECT_TRUE(read == FileStamp(read));
+  for (const FileStamp& stamp : later) EXPECT_TRUE(read != stamp);
+}
+
 #ifndef _WIN32
 
 // The changes another program makes once the output stands in place, before

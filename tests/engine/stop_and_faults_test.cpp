@@ -74,6 +74,7 @@ RecordingView RunBatch(const std::vector<BatchFile>& files, bool encrypt, FileSy
 
 TEST(FaultInjection, NothingIsLostWhateverFails) {
   int injected = 0;
+  int injectedOf[static_cast<int>(Op::Count)] = {};
   for (bool encrypt : {true, false}) {
     FaultyFileSystem counter;
     {
@@ -82,7 +83,7 @@ TEST(FaultInjection, NothingIsLostWhateverFails) {
     }
     for (int kind = 0; kind < static_cast<int>(Op::Count); ++kind) {
       const Op op = static_cast<Op>(kind);
-      for (int n = 1; n <= counter.Count(op); ++n, ++injected) {
+      for (int n = 1; n <= counter.Count(op); ++n, ++injected, ++injectedOf[kind]) {
         SCOPED_TRACE(std::string(encrypt ? "encrypt" : "decrypt") + " op " +
                      std::to_string(static_cast<int>(op)) + " call " + std::to_string(n));
         ScratchDir dir;
@@ -107,35 +108,58 @@ TEST(FaultInjection, NothingIsLostWhateverFails) {
       }
     }
   }
+  // A call the engine no longer makes (a flush dropped, say) would be failed
+  // nowhere: every kind of operation must have been failed at least once.
+  for (Op op : {Op::Open, Op::Stamp, Op::Read, Op::Create, Op::Write, Op::Flush, Op::Close,
+                Op::Move, Op::Exists, Op::Unchanged, Op::DeleteOpened})
+    EXPECT_GT(injectedOf[static_cast<int>(op)], 0) << "operation " << static_cast<int>(op);
   RecordProperty("faults_injected", injected);
   std::printf("faults injected: %d\n", injected);
 }
 
+// What each failing operation makes of a row, whichever call of that kind it
+// is: a file with a trailer to test, and one too short to have one.
 TEST(FaultInjection, EachFailureHasItsOutcome) {
-  struct Case { Op op; int n; Outcome outcome; bool outputKept; } cases[] = {
-      {Op::Open, 1, Outcome::OpenFailed, false},
-      {Op::Create, 1, Outcome::CreateFailed, false},
-      {Op::Read, 1, Outcome::ReadFailed, false},   // the trailer test's first read
-      {Op::Read, 3, Outcome::ReadFailed, false},   // the data
-      {Op::Write, 1, Outcome::WriteFailed, false},
-      {Op::Flush, 1, Outcome::WriteFailed, false},
-      {Op::Move, 1, Outcome::WriteFailed, false},
-      {Op::DeleteOpened, 1, Outcome::DeleteFailed, true},
-      {Op::Unchanged, 1, Outcome::SourceChanged, true},
+  struct Case { Op op; Outcome outcome; bool outputKept; } cases[] = {
+      {Op::Open, Outcome::OpenFailed, false},
+      {Op::Stamp, Outcome::ReadFailed, false},
+      {Op::Create, Outcome::CreateFailed, false},
+      {Op::Read, Outcome::ReadFailed, false},
+      {Op::Write, Outcome::WriteFailed, false},
+      {Op::Flush, Outcome::WriteFailed, false},
+      {Op::Move, Outcome::WriteFailed, false},
+      {Op::Unchanged, Outcome::SourceChanged, true},
+      {Op::DeleteOpened, Outcome::DeleteFailed, true},
   };
-  for (auto& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.op));
-    ScratchDir dir;
-    WriteBytes(dir / "f.txt", PatternBytes(300));
-    FaultyFileSystem fs;
-    fs.FailOn(c.op, c.n);
-    RecordingView view = RunEncrypt({dir / "f.txt"}, "pw", &fs);
-    EXPECT_EQ(view.outcomes, std::vector<Outcome>{c.outcome});
-    EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
-    EXPECT_EQ(view.rows[0].image, RowImage::Cross);
-    EXPECT_EQ(ReadBytes(dir / "f.txt"), PatternBytes(300));
-    EXPECT_EQ(dir.Names(), c.outputKept ? (Names{"f.p6k", "f.txt"}) : Names{"f.txt"});
+  for (std::size_t length : {300, 20}) {
+    for (auto& c : cases) {
+      SCOPED_TRACE(std::to_string(length) + " bytes, op " + std::to_string(static_cast<int>(c.op)));
+      ScratchDir dir;
+      WriteBytes(dir / "f.txt", PatternBytes(length));
+      FaultyFileSystem fs;
+      fs.FailOn(c.op);
+      RecordingView view = RunEncrypt({dir / "f.txt"}, "pw", &fs);
+      EXPECT_EQ(view.outcomes, std::vector<Outcome>{c.outcome});
+      EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
+      EXPECT_EQ(view.rows[0].image, RowImage::Cross);
+      EXPECT_EQ(ReadBytes(dir / "f.txt"), PatternBytes(length));
+      EXPECT_EQ(dir.Names(), c.outputKept ? (Names{"f.p6k", "f.txt"}) : Names{"f.txt"});
+    }
   }
+}
+
+// Another program takes the output's name between the check that it is free
+// and the move: the move itself refuses to replace it.
+TEST(FaultInjection, ANameTakenJustBeforeTheMoveIsNotReplaced) {
+  ScratchDir dir;
+  WriteBytes(dir / "f.txt", "mine");
+  FaultyFileSystem fs;
+  fs.After(Op::Create, [&] { WriteBytes(dir / "f.p6k", "theirs"); });
+  RecordingView view = RunEncrypt({dir / "f.txt"}, "pw", &fs);
+  EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::NameTaken});
+  EXPECT_EQ(ReadBytes(dir / "f.p6k"), "theirs");
+  EXPECT_EQ(ReadBytes(dir / "f.txt"), "mine");
+  EXPECT_EQ(dir.Names(), (Names{"f.p6k", "f.txt"}));
 }
 
 TEST(FaultInjection, DeleteFailureReplacesTheSuccessShownAMomentBefore) {

@@ -89,10 +89,12 @@ bool FaultyFileSystem::ReadAt(FileHandle file, std::uint64_t offset, void* buffe
 CreateResult FaultyFileSystem::CreateNew(const std::string& path, FileHandle likeFile,
                                          FileHandle& file) {
   if (Fails(Op::Create)) return CreateResult::Failed;
-  return m_real.CreateNew(path, likeFile, file);
+  CreateResult created = m_real.CreateNew(path, likeFile, file);
+  Then(Op::Create, created == CreateResult::Created);
+  return created;
 }
 bool FaultyFileSystem::Write(FileHandle file, const void* data, std::size_t size) {
-  return !Fails(Op::Write) && m_real.Write(file, data, size);
+  return !Fails(Op::Write) && Then(Op::Write, m_real.Write(file, data, size));
 }
 bool FaultyFileSystem::Flush(FileHandle file) {
   return !Fails(Op::Flush) && m_real.Flush(file);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 
 #include "key.h"
@@ -143,30 +144,45 @@ TEST(Runs, LinksAndNamesTheCodePageCannotHoldActOnNoOtherFile) {
 
 // While a run works, drops are refused and the clear command does nothing;
 // closing the window stops the run at its next buffer: the source stays
-// whole, no partial output is left, and the worker has ended.
+// whole, no partial output is left, and the worker has ended. The run is
+// held in the middle of its file while the window is tried, so the test
+// does not depend on the machine's speed.
 TEST(Runs, ClosingDuringALongRunStopsItSafely) {
   ScratchDir dir;
   const std::string big = PatternBytes(12 * kTransferBufferSize + 3);
   WriteBytes(dir / "big.bin", big);
   WriteBytes(dir / "other.txt", "other");
+  HANDLE reached = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<bool> held{false};
+  FaultyFileSystem gate;
+  gate.After(FaultyFileSystem::Op::Write, [&] {
+    if (held.exchange(true)) return;
+    SetEvent(reached);
+    WaitForSingleObject(released, 30000);
+  });
 
   WindowDriver ui;
+  ui.dialog().SetFileSystem(gate);
   ui.Drop({dir / "big.bin"});
   ui.TypePasswords(L"pw");
   ui.Click(IDC_ENCRYPT);
-  ProgressBar& progress = ui.dialog().m_wndProgress;
-  ui.PumpUntil([&] { return progress.GetPos() > 0; });
+  ui.PumpUntil([&] { return WaitForSingleObject(reached, 0) == WAIT_OBJECT_0; });
   ASSERT_TRUE(ui.dialog().IsRunning());
 
   ui.Drop({dir / "other.txt"});
   ui.Click(IDC_CLEAR_LIST);
   EXPECT_EQ(ui.Rows(), (std::vector<Row>{{dir / "big.bin", kReady, kDot}}));
 
+  // Eleven buffers are still to come when the close asks the run to stop.
+  SetEvent(released);
   SendMessageW(ui.window(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(ui.dialog().HasEnded());
   EXPECT_FALSE(ui.dialog().IsRunning());
   EXPECT_EQ(ReadBytes(dir / "big.bin"), big);
   EXPECT_EQ(dir.Names(), (Names{"big.bin", "other.txt"}));
+  CloseHandle(reached);
+  CloseHandle(released);
 }
 
 }  // namespace

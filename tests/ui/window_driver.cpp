@@ -110,7 +110,9 @@ std::vector<Box> WindowDriver::Click(int id) {
 }
 
 void WindowDriver::PressKey(HWND target, WPARAM key) {
-  SetFocus(target);
+  // The focus moves as Tab moves it, so a push button that gets it becomes
+  // the dialog's default button, as it does for a user.
+  SendMessageW(m_window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
   PostMessageW(target, WM_KEYDOWN, key, 1);
   PostMessageW(target, WM_KEYUP, key, 0xC0000001);
   PumpIdle();
@@ -141,7 +143,7 @@ std::vector<Row> WindowDriver::Rows() {
 }
 
 // The window as the screen shows it, as a 24-bit BMP beside the build; the
-// test step converts it to PNG.
+// test command converts it to PNG.
 void WindowDriver::Screenshot(const std::string& name) {
   RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   PumpIdle();

@@ -46,16 +46,24 @@ TEST(MainWindow, OpensCentredTopmostWithTheTemplateLayout) {
 }
 
 // A posted key passes through the window's message loop; Enter must press
-// no button and Escape must not close the window, whatever has the focus.
+// no button and Escape must not close the window, whatever has the focus. A
+// push button that has the focus is the default button, so Enter would press
+// it: encrypting would say the password is missing, clearing would empty the
+// list.
 TEST(MainWindow, EnterAndEscapeNeitherCloseNorPress) {
+  ScratchDir dir;
+  WriteBytes(dir / "a.txt", "a");
   WindowDriver ui;
+  ui.Drop({dir / "a.txt"});
   for (int id : {IDC_PASSWORD, IDC_CONFIRM, IDC_ENCRYPT, IDC_DECRYPT, IDC_CLEAR_LIST, IDC_FILE_LIST}) {
     for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
       SCOPED_TRACE("control " + std::to_string(id) + " key " + std::to_string(key));
       ui.PressKey(ui.item(id), key);
+      EXPECT_EQ(GetFocus(), ui.item(id));
       EXPECT_FALSE(ui.dialog().HasEnded());
       EXPECT_TRUE(IsWindowVisible(ui.window()));
       EXPECT_TRUE(ui.TakeBoxes().empty());
+      EXPECT_EQ(ui.Rows(), (std::vector<Row>{{dir / "a.txt", kReady, kDot}}));
     }
   }
 }

@@ -53,13 +53,13 @@ class CBrowserUIHandler : public DWebBrowserEvents2, public IDocHostUIHandler {
   STDMETHODIMP TranslateUrl(DWORD translate, LPWSTR in, LPWSTR* out) override;
   STDMETHODIMP FilterDataObject(IDataObject* offered, IDataObject** used) override;
 
+ private:
+  void InstallOnDocument(IDispatch* navigated);
+
   LONG m_cRef = 0;
   IWebBrowser2* m_pBrowser = nullptr;
   DWORD m_dwCookie = 0;
   BOOL m_bShowBorder = TRUE;
   BOOL m_bShowScrollBars = TRUE;
   BOOL m_bRunScriptInactive = TRUE;
-
- private:
-  void InstallOnDocument(IDispatch* navigated);
 };
