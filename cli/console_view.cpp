@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "path_expansion.h"
 #include "path_rules.h"
 #include "output_writer.h"
 #include "status_text.h"
@@ -35,23 +36,19 @@ std::string Shortened(const std::string& name, std::size_t limit) {
 
 }  // namespace
 
-ConsoleView::ConsoleView(RunKind kind, std::vector<std::string> rows, bool showProgress,
-                         StopRequest& stop)
-    : m_kind(kind), m_stop(stop), m_rows(std::move(rows)), m_showProgress(showProgress) {}
+ConsoleView::ConsoleView(RunKind kind, int rowCount, bool showProgress, StopRequest& stop)
+    : m_kind(kind), m_stop(stop), m_rowCount(rowCount), m_showProgress(showProgress) {}
 
-bool ConsoleView::ReadRowPath(int row, std::string& path) {
-  if (row < 0 || row >= RowCount()) return false;
-  path = m_rows[row];
+void ConsoleView::RowStarted(int, const std::string& path) {
   m_fileName = Shortened(FileNameOf(path), kShownNameBytes);
   m_fileStart = std::chrono::steady_clock::now();
   m_lastDrawn = {};
-  return true;
 }
 
-void ConsoleView::RowFinished(int, Outcome outcome, const std::string& shownPath) {
+void ConsoleView::RowFinished(int, const RowResult& result) {
   ClearProgress();
-  if (outcome == Outcome::Done) ++m_succeeded;
-  PrintRow(LookOf(m_kind, outcome).status, shownPath);
+  if (result.outcome == Outcome::Done) ++m_succeeded;
+  PrintRow(StatusOf(m_kind, result.outcome), result.shownPath);
 }
 
 void ConsoleView::PrintRow(RowStatus status, const std::string& path) {
@@ -64,7 +61,7 @@ void ConsoleView::PrintRow(RowStatus status, const std::string& path) {
   }
 }
 
-void ConsoleView::BytesDone(std::uint64_t done, std::uint64_t total) {
+void ConsoleView::BytesDone(int, std::uint64_t done, std::uint64_t total) {
   if (!m_showProgress || total <= kProgressFloor) return;
   auto now = std::chrono::steady_clock::now();
   if (done < total && now - m_lastDrawn < std::chrono::milliseconds(100)) return;

@@ -4,26 +4,24 @@
 #include <string>
 #include <vector>
 
-#include "path_expansion.h"
-#include "run_view.h"
+#include "run_listener.h"
 #include "stop_request.h"
 
 // The rows of one run on the console: a line per row on standard output
 // (status text, tab, the path the row shows afterwards) and, when asked
 // for, a progress bar for large files on standard error.
-class ConsoleView : public HeadlessRunView {
+class ConsoleView : public RunListener {
  public:
   // When standard output is closed (a pipe whose reader ended), the view
   // asks stop to end the run at the next row.
-  ConsoleView(RunKind kind, std::vector<std::string> rows, bool showProgress, StopRequest& stop);
+  ConsoleView(RunKind kind, int rowCount, bool showProgress, StopRequest& stop);
 
-  bool ReadRowPath(int row, std::string& path) override;
-  void RowFinished(int row, Outcome outcome, const std::string& shownPath) override;
-  void BytesDone(std::uint64_t done, std::uint64_t total) override;
+  void RowStarted(int row, const std::string& path) override;
+  void BytesDone(int row, std::uint64_t done, std::uint64_t total) override;
+  void RowFinished(int row, const RowResult& result) override;
 
-  int RowCount() const { return static_cast<int>(m_rows.size()); }
   // Every row was reported and every one succeeded.
-  bool AllSucceeded() const { return m_succeeded == RowCount(); }
+  bool AllSucceeded() const { return m_succeeded == m_rowCount; }
   // A line could not be written: standard output is closed.
   bool OutputClosed() const { return m_outputClosed; }
 
@@ -34,7 +32,7 @@ class ConsoleView : public HeadlessRunView {
   RunKind m_kind;
   StopRequest& m_stop;
   bool m_outputClosed = false;
-  std::vector<std::string> m_rows;
+  int m_rowCount;
   bool m_showProgress;
   int m_succeeded = 0;
   std::string m_fileName;  // of the row in hand, for the progress bar

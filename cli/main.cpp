@@ -71,13 +71,11 @@ int main(int argc, char** argv) {
   if (password.stopped) return Stopped();
   if (!password.bytes) return UsageError(password.error);
 
-  ConsoleView view(args.kind,
-                   WithoutPasswordFile(ExpandPaths(args.paths, args.recursive), args.passwordFile),
-                   IsTerminal(stderr), stop);
   RunSettings settings;
-  settings.rowCount = view.RowCount();
+  settings.rows = WithoutPasswordFile(ExpandPaths(args.paths, args.recursive), args.passwordFile);
   settings.key = DeriveKey(*password.bytes);
   settings.stop = &stop;
+  ConsoleView view(args.kind, static_cast<int>(settings.rows.size()), IsTerminal(stderr), stop);
   if (args.kind == RunKind::Encrypt)
     EncryptRows(view, settings);
   else

@@ -3,7 +3,6 @@
 #include "container_text.h"
 #include "file_names.h"
 #include "output_writer.h"
-#include "progress_steps.h"
 #include "row_steps.h"
 
 namespace {
@@ -25,7 +24,8 @@ Outcome CheckSource(FileSystem& fs, FileHandle source, const std::string& path,
 }
 
 FileWork WriteContainer(FileSystem& fs, FileHandle source, const std::string& path,
-                        const RunSettings& settings, RunView& view, FileWork work) {
+                        const RunSettings& settings, const BytesDoneCallback& bytesDone,
+                        FileWork work) {
   SplitName split = SplitPath(path, settings.rules);
   std::optional<std::string> extension = container_text::ToContainer(split.extension);
   if (!extension) {
@@ -33,7 +33,6 @@ FileWork WriteContainer(FileSystem& fs, FileHandle source, const std::string& pa
     return work;
   }
   std::uint64_t length = work.sourceStamp.size;
-  ProgressSteps steps(length);
   OutputJob job;
   job.source = source;
   job.dataLength = length;
@@ -42,26 +41,23 @@ FileWork WriteContainer(FileSystem& fs, FileHandle source, const std::string& pa
   job.folder = split.directory;
   job.finalPath = ContainerName(path, settings.rules);
   job.stop = settings.stop;
-  job.onProgress = [&](std::uint64_t from, std::uint64_t to) {
-    steps.Cover(from, to, [&](int position) { view.SetProgress(position); });
-    view.BytesDone(to, length);
-  };
+  job.onBytes = [&](std::uint64_t done) { bytesDone(done, length); };
   work.outcome = WriteOutput(fs, job);
   work.outputPath = job.finalPath;
   return work;
 }
 
 FileWork EncryptFile(FileSystem& fs, const std::string& path, const RunSettings& settings,
-                     RunView& view) {
+                     const BytesDoneCallback& bytesDone) {
   FileWork work = OpenSource(fs, path);
   if (work.outcome != Outcome::Done) return work;
   work.outcome = CheckSource(fs, work.source, path, work.sourceStamp, settings.key);
-  if (work.outcome == Outcome::Done) work = WriteContainer(fs, work.source, path, settings, view, work);
+  if (work.outcome == Outcome::Done) work = WriteContainer(fs, work.source, path, settings, bytesDone, work);
   return work;
 }
 
 }  // namespace
 
-void EncryptRows(RunView& view, const RunSettings& settings) {
-  RunRows(view, settings, RunKind::Encrypt, &EncryptFile);
+void EncryptRows(RunListener& listener, const RunSettings& settings) {
+  RunRows(listener, settings, RunKind::Encrypt, &EncryptFile);
 }

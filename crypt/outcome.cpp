@@ -1,23 +1,21 @@
 #include "outcome.h"
 
-RowLook LookOf(RunKind run, Outcome outcome) {
+RowStatus StatusOf(RunKind run, Outcome outcome) {
   switch (outcome) {
     case Outcome::Done:
-      return {RowImage::Tick, RowStatus::Success};
+      return RowStatus::Success;
     case Outcome::TooLarge:
-      return {RowImage::Cross,
-              run == RunKind::Encrypt ? RowStatus::TooLargeEncrypt : RowStatus::TooLargeDecrypt};
+      return run == RunKind::Encrypt ? RowStatus::TooLargeEncrypt : RowStatus::TooLargeDecrypt;
     case Outcome::NamedAsContainer:
-      return {RowImage::Cross, RowStatus::AlreadyEncrypted};
     case Outcome::RecognisedByTrailer:
-      return {RowImage::Dot, RowStatus::AlreadyEncrypted};
+      return RowStatus::AlreadyEncrypted;
     case Outcome::NotNamedAsContainer:
-      return {RowImage::Cross, RowStatus::NotEncrypted};
+      return RowStatus::NotEncrypted;
     case Outcome::NameTaken:
-      return {RowImage::Cross, RowStatus::NameTaken};
+      return RowStatus::NameTaken;
     case Outcome::Stopped:
-      return {RowImage::Dot, RowStatus::Ready};
+      return RowStatus::Ready;
     default:
-      return {RowImage::Cross, RowStatus::Failed};
+      return RowStatus::Failed;
   }
 }

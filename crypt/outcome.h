@@ -22,10 +22,7 @@ enum class Outcome {
   Stopped,              // the stop request came first: output removed, source intact
 };
 
-// The images of the list's image list.
-enum class RowImage { Tick = 0, Dot = 1, Cross = 2 };
-
-// The status texts of column 1, as values.
+// The status a row reports, as values; each front end has its words for them.
 enum class RowStatus {
   Ready,              // "就绪"
   Success,            // "成功"
@@ -39,10 +36,6 @@ enum class RowStatus {
 
 enum class RunKind { Encrypt, Decrypt };
 
-struct RowLook {
-  RowImage image;
-  RowStatus status;
-};
-
-// The image and text a row shows for an outcome of the given run.
-RowLook LookOf(RunKind run, Outcome outcome);
+// The status an outcome of the given run reports, the same in the window
+// and on the console.
+RowStatus StatusOf(RunKind run, Outcome outcome);

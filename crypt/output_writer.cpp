@@ -45,8 +45,8 @@ Outcome Transfer(FileSystem& fs, const OutputJob& job, FileHandle out) {
     if (!fs.ReadAt(job.source, done, buffer.get(), size)) return Outcome::ReadFailed;
     container::ApplyMask(buffer.get(), size, job.mask);
     if (!fs.Write(out, buffer.get(), size)) return Outcome::WriteFailed;
-    if (job.onProgress) job.onProgress(done, done + size);
     done += size;
+    if (job.onBytes) job.onBytes(done);
   }
   if (job.stop && job.stop->Requested()) return Outcome::Stopped;
   if (!job.tail.empty() && !fs.Write(out, job.tail.data(), job.tail.size()))

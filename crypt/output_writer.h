@@ -19,8 +19,8 @@ struct OutputJob {
   std::string tail;
   std::string folder;      // where the temporary file goes ("" = current folder)
   std::string finalPath;
-  // Called after each buffer with the range of source bytes just handled.
-  std::function<void(std::uint64_t from, std::uint64_t to)> onProgress;
+  // Called after each buffer with the source bytes handled so far.
+  std::function<void(std::uint64_t done)> onBytes;
   const StopRequest* stop = nullptr;
 };
 

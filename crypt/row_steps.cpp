@@ -30,56 +30,33 @@ Outcome RemoveSource(FileSystem& fs, const std::string& path, FileWork& work) {
   return outcome;
 }
 
-void ReportFailure(RunView& view, RunKind run, int row, const std::string& path, Outcome outcome) {
-  RowLook look = LookOf(run, outcome);
-  view.SetRowImage(row, look.image);
-  view.SetRowPath(row, path);
-  view.SetRowStatus(row, look.status);
-}
-
-void ReportOutputInPlace(RunView& view, int row, const std::string& outputPath) {
-  view.SetRowPath(row, outputPath);
-  view.SetRowStatus(row, RowStatus::Success);
-  view.SetRowImage(row, RowImage::Tick);
-  view.EnsureRowVisible(row);
-}
-
-Outcome FinishRow(RunView& view, RunKind run, int row, const std::string& path, FileWork& work,
-                  FileSystem& fs) {
-  if (work.outcome != Outcome::Done) CloseSource(fs, work);
-  if (work.outcome == Outcome::Stopped) {
-    view.RowFinished(row, Outcome::Stopped, path);
-    return Outcome::Stopped;
-  }
+RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work) {
+  RowResult result;
+  result.shownPath = path;
   if (work.outcome != Outcome::Done) {
-    ReportFailure(view, run, row, path, work.outcome);
-    view.RowFinished(row, work.outcome, path);
-    return work.outcome;
+    CloseSource(fs, work);
+    result.outcome = work.outcome;
+    return result;
   }
-  ReportOutputInPlace(view, row, work.outputPath);
-  Outcome removed = RemoveSource(fs, path, work);
-  if (removed == Outcome::Done) {
-    view.SetProgress(0);
-    view.RowFinished(row, Outcome::Done, work.outputPath);
-  } else {
-    ReportFailure(view, run, row, path, removed);
-    view.RowFinished(row, removed, path);
-  }
-  return removed;
+  result.outputPath = work.outputPath;
+  result.outcome = RemoveSource(fs, path, work);
+  if (result.outcome == Outcome::Done) result.shownPath = work.outputPath;
+  return result;
 }
 
-void RunRows(RunView& view, const RunSettings& settings, RunKind run, FileStep step) {
+void RunRows(RunListener& listener, const RunSettings& settings, RunKind run, FileStep step) {
   FileSystem& fs = settings.fileSystem ? *settings.fileSystem : NativeFileSystem();
-  bool encrypting = run == RunKind::Encrypt;
-  view.EnableCommand(encrypting ? CommandButton::Decrypt : CommandButton::Encrypt, false);
-  view.EnableCommand(encrypting ? CommandButton::Encrypt : CommandButton::Decrypt, false);
-  for (int row = 0; row < settings.rowCount; ++row) {
+  listener.RunStarted(run);
+  for (int row = 0; row < static_cast<int>(settings.rows.size()); ++row) {
     if (settings.stop && settings.stop->Requested()) break;
-    std::string path;
-    if (!view.ReadRowPath(row, path)) continue;  // a row that is gone names no file
-    FileWork work = step(fs, path, settings, view);
-    if (FinishRow(view, run, row, path, work, fs) == Outcome::Stopped) break;
+    const std::string& path = settings.rows[row];
+    listener.RowStarted(row, path);
+    FileWork work = step(fs, path, settings, [&](std::uint64_t done, std::uint64_t total) {
+      listener.BytesDone(row, done, total);
+    });
+    RowResult result = FinishRow(fs, path, work);
+    listener.RowFinished(row, result);
+    if (result.outcome == Outcome::Stopped) break;
   }
-  view.EnableCommand(CommandButton::Decrypt, true);
-  view.EnableCommand(CommandButton::Encrypt, true);
+  listener.RunEnded(run);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "batch_run.h"
@@ -18,6 +20,9 @@ struct FileWork {
   FileStamp sourceStamp;
 };
 
+// Told the bytes handled so far of a file's total, as the data moves.
+using BytesDoneCallback = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
 // Opens the row's file and takes its stamp: OpenFailed or ReadFailed when
 // that cannot be done, with nothing left open.
 FileWork OpenSource(FileSystem& fs, const std::string& path);
@@ -28,20 +33,14 @@ void CloseSource(FileSystem& fs, FileWork& work);
 // DeleteFailed. The source is closed afterwards either way.
 Outcome RemoveSource(FileSystem& fs, const std::string& path, FileWork& work);
 
-// Row updates in the run's order.
-void ReportFailure(RunView& view, RunKind run, int row, const std::string& path, Outcome outcome);
-void ReportOutputInPlace(RunView& view, int row, const std::string& outputPath);
-
 // One file's work up to its output in place, or the outcome that stopped it.
 using FileStep = FileWork (*)(FileSystem& fs, const std::string& path, const RunSettings& settings,
-                              RunView& view);
+                              const BytesDoneCallback& bytesDone);
 
-// The loop both runs share: the buttons off (the other run's first), every
-// row's file work and report, the stop request between rows, the buttons on.
-void RunRows(RunView& view, const RunSettings& settings, RunKind run, FileStep step);
+// The loop both runs share: every row's file work and its end, the stop
+// request looked at between rows, each fact told to the listener.
+void RunRows(RunListener& listener, const RunSettings& settings, RunKind run, FileStep step);
 
-// The whole tail of a row once its file work is known: the outcome's row
-// updates, and for output in place the removal of the source. Closes the
-// source and returns the row's final outcome.
-Outcome FinishRow(RunView& view, RunKind run, int row, const std::string& path, FileWork& work,
-                  FileSystem& fs);
+// The tail of a row once its file work is known: for output in place the
+// removal of the source. Closes the source and returns how the row ended.
+RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work);

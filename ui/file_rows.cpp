@@ -3,6 +3,7 @@
 #include "outcome.h"
 #include "path_facts.h"
 #include "resource.h"
+#include "row_look.h"
 #include "status_text.h"
 #include "win32/resource_text.h"
 

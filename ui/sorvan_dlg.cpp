@@ -4,6 +4,7 @@
 
 #include "about_dlg.h"
 #include "file_rows.h"
+#include "key.h"
 #include "password_dlg.h"
 #include "resource.h"
 #include "skin.h"
@@ -18,7 +19,7 @@ CSorvanDlg::CSorvanDlg(HWND parent) : Dialog(IDD_SORVAN_DIALOG, parent) {
 }
 
 CSorvanDlg::~CSorvanDlg() {
-  StopRunAndWait();
+  m_run.StopAndWait([this] { return PumpMessage(); });
   DestroyWindowNow();
 }
 
@@ -39,6 +40,8 @@ BOOL CSorvanDlg::OnInitDialog() {
   SkinH_Attach();
   RunPasswordPrompt();
   SetUpFileList(m_wndFileList, m_imageList);
+  m_run.Bind(m_hWnd, m_wndFileList, m_wndProgress, GetDlgItem(m_hWnd, IDC_ENCRYPT),
+             GetDlgItem(m_hWnd, IDC_DECRYPT));
   DropSettings drops;
   drops.flags = DROP_FILES | DROP_FOLDERS | DROP_TO_HANDLER;
   drops.onPath = &AddDroppedPath;
@@ -80,6 +83,9 @@ bool CSorvanDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
       return OnSysCommand(static_cast<UINT>(wParam));
     case WM_QUERYDRAGICON:
       result = reinterpret_cast<LRESULT>(m_hIcon);
+      return true;
+    case RunController::kFactsMessage:
+      m_run.ShowFacts();
       return true;
     default:
       return Dialog::OnMessage(message, wParam, lParam, result);
@@ -172,33 +178,60 @@ void CSorvanDlg::OnBrowse() {
 void CSorvanDlg::OnOK() {}
 
 // Closing during a run asks the run to stop and waits for its worker while
-// serving the messages it sends, so it never outlives the window.
+// serving the messages it posts, so it never outlives the window.
 void CSorvanDlg::OnCancel() {
   if (m_bClosing) return;
   m_bClosing = true;
-  StopRunAndWait();
+  m_run.StopAndWait([this] { return PumpMessage(); });
   m_bClosing = false;
   EndDialog(IDCANCEL);
 }
 
-bool CSorvanDlg::RunHasEnabledTheButtons() const {
-  return IsWindowEnabled(GetDlgItem(m_hWnd, IDC_ENCRYPT)) &&
-         IsWindowEnabled(GetDlgItem(m_hWnd, IDC_DECRYPT));
+bool CSorvanDlg::IsRunning() const { return m_run.IsRunning(); }
+
+void CSorvanDlg::OnEncryptFiles() {
+  RunCommand(RunKind::Encrypt, IDS_EMPTY_LIST_ENCRYPT, IDS_ENCRYPT_FAILED);
 }
 
-bool CSorvanDlg::IsRunning() const {
-  return m_hWorker && WaitForSingleObject(m_hWorker, 0) == WAIT_TIMEOUT;
+void CSorvanDlg::OnDecryptFiles() {
+  RunCommand(RunKind::Decrypt, IDS_EMPTY_LIST_DECRYPT, IDS_DECRYPT_FAILED);
 }
 
-void CSorvanDlg::StopRunAndWait() {
-  if (!m_hWorker) return;
-  m_stop.Request();
-  WaitServingMessages(m_hWorker, [this] { return PumpMessage(); });
-  ReleaseFinishedWorker();
+void CSorvanDlg::Notice(UINT textId) {
+  MessageBoxW(m_hWnd, LoadText(textId).c_str(), LoadText(IDS_NOTICE_CAPTION).c_str(), MB_OK);
 }
 
-void CSorvanDlg::ReleaseFinishedWorker() {
-  if (!m_hWorker || IsRunning()) return;
-  CloseHandle(m_hWorker);
-  m_hWorker = nullptr;
+// The rows' paths as the run will take them: rows stay in place while it
+// works (drops are refused and clearing does nothing meanwhile).
+std::vector<std::string> CSorvanDlg::RowPaths(int count) {
+  std::vector<std::string> paths;
+  for (int row = 0; row < count; ++row) paths.push_back(m_wndFileList.GetItemText(row, 0));
+  return paths;
+}
+
+// The rows are reset before the password checks, and an empty list is
+// reported before anything about the password.
+void CSorvanDlg::RunCommand(RunKind kind, UINT emptyListText, UINT startFailedText) {
+  // A click taken from the queue while the window closes starts nothing.
+  if (m_bClosing || m_run.IsRunning()) return;
+  m_wndProgress.SetRange(0, 100);
+  m_nRowCount = m_wndFileList.GetItemCount();
+  if (m_nRowCount == 0) return Notice(emptyListText);
+  ResetRows(m_wndFileList);
+  UpdateData(true);
+  if (m_strPassword.empty()) return Notice(IDS_NO_PASSWORD);
+  if (m_strConfirm.empty()) return Notice(IDS_NO_CONFIRMATION);
+  if (m_strPassword != m_strConfirm) return Notice(IDS_PASSWORD_MISMATCH);
+  m_nKey = DeriveKey(m_strPassword);
+
+  // Disabled here, before the worker exists, so a second click cannot start
+  // a second run over the same rows; the run's end enables them again.
+  HWND encrypt = GetDlgItem(m_hWnd, IDC_ENCRYPT);
+  HWND decrypt = GetDlgItem(m_hWnd, IDC_DECRYPT);
+  EnableWindow(decrypt, FALSE);
+  EnableWindow(encrypt, FALSE);
+  if (m_run.Start(kind, RowPaths(m_nRowCount), m_nKey)) return;
+  EnableWindow(decrypt, TRUE);
+  EnableWindow(encrypt, TRUE);
+  Notice(startFailedText);
 }

@@ -4,16 +4,14 @@
 #include <cstdint>
 #include <string>
 
-#include "batch_run.h"
 #include "file_drop_list.h"
 #include "link_label.h"
+#include "run_controller.h"
 #include "shell_access.h"
-#include "stop_request.h"
 #include "win32/control.h"
 #include "win32/dialog.h"
 #include "win32/image_list.h"
 #include "win32/progress_bar.h"
-#include "win32/worker_thread.h"
 #include "web_panel/web_panel.h"
 
 // The main window: the file list, the password entries, the commands and
@@ -26,9 +24,9 @@ class CSorvanDlg : public Dialog {
   // True while a batch run works on the rows.
   bool IsRunning() const;
   // How the commands start their worker; the thread start by default.
-  void SetWorkerStarter(WorkerStarter starter) { m_startWorker = starter; }
+  void SetWorkerStarter(WorkerStarter starter) { m_run.SetWorkerStarter(starter); }
   // The file layer the runs use; the native one by default.
-  void SetFileSystem(FileSystem& fileSystem) { m_pFileSystem = &fileSystem; }
+  void SetFileSystem(FileSystem& fileSystem) { m_run.SetFileSystem(fileSystem); }
   // Where the links and the help button open addresses; the shell by default.
   void SetShellAccess(ShellAccess& shell);
   // How the web panel makes its browser and tests the network; before Create.
@@ -58,11 +56,6 @@ class CSorvanDlg : public Dialog {
   void OnCancel() override;
 
  private:
-  friend unsigned __stdcall EncryptThreadProc(void* dialog);
-  friend unsigned __stdcall DecryptThreadProc(void* dialog);
-  using RowRun = void (*)(RunView& view, const RunSettings& settings);
-  static unsigned RunOverRows(void* dialog, RowRun run);
-
   void AddAboutMenuItem();
   void RunPasswordPrompt();
   bool OnSysCommand(UINT id);
@@ -74,20 +67,13 @@ class CSorvanDlg : public Dialog {
   void ShowFileAndSize(const std::string& path);
   void OnEncryptFiles();
   void OnDecryptFiles();
-  void RunCommand(UINT emptyListText, WorkerEntry run, UINT startFailedText);
+  void RunCommand(RunKind kind, UINT emptyListText, UINT startFailedText);
+  std::vector<std::string> RowPaths(int count);
   void Notice(UINT textId);
-  void StopRunAndWait();
-  bool RunHasEnabledTheButtons() const;
-  void ReleaseFinishedWorker();
 
-  StopRequest m_stop;
-  HANDLE m_hWorker = nullptr;
-  WorkerStarter m_startWorker = &StartWorkerThread;
-  FileSystem* m_pFileSystem = nullptr;
+  RunController m_run;
   bool m_bClosing = false;
   ShellAccess* m_pShell = &SystemShell();
   WebPanelPlatform m_webPanel = SystemWebPanel();
 };
 
-unsigned __stdcall EncryptThreadProc(void* dialog);
-unsigned __stdcall DecryptThreadProc(void* dialog);

@@ -77,14 +77,14 @@ TEST(HeldByAnotherProcess, BothRunsFailTheRowAndChangeNothing) {
     {
       OtherProcessHold hold(dir / "plain.txt", writing);
       ASSERT_TRUE(hold.held());
-      RecordingView view = RunEncrypt({dir / "plain.txt"}, "pw");
+      RecordingListener view = RunEncrypt({dir / "plain.txt"}, "pw");
       EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::OpenFailed});
       EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
     }
     {
       OtherProcessHold hold(dir / "box.p6k", writing);
       ASSERT_TRUE(hold.held());
-      RecordingView view = RunDecrypt({dir / "box.p6k"}, "pw");
+      RecordingListener view = RunDecrypt({dir / "box.p6k"}, "pw");
       EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::OpenFailed});
     }
     EXPECT_EQ(ReadBytes(dir / "plain.txt"), "plain");

@@ -31,7 +31,7 @@ TEST(Links, ALinkFailsItsRowAndNeitherItNorItsTargetChanges) {
     if (std::string(c.run) == "prompt") {
       outcome = DecryptSingleFile(c.link, DeriveKey("pw")).outcome;
     } else {
-      RecordingView view = std::string(c.run) == "encrypt" ? RunEncrypt({c.link}, "pw")
+      RecordingListener view = std::string(c.run) == "encrypt" ? RunEncrypt({c.link}, "pw")
                                                             : RunDecrypt({c.link}, "pw");
       EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
       EXPECT_EQ(view.rows[0].path, c.link);
@@ -51,7 +51,7 @@ TEST(Links, AFileInAFolderReachedThroughALinkIsEncrypted) {
   WriteBytes(real / "a.txt", "document");
   ASSERT_TRUE(MakeLink(WithoutSeparator(real.path()), dir / "docs"));
   const std::string through = dir / "docs" + kSeparator;
-  RecordingView view = RunEncrypt({through + "a.txt"}, "pw");
+  RecordingListener view = RunEncrypt({through + "a.txt"}, "pw");
   EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::Done});
   EXPECT_EQ(view.rows[0].path, through + "a.p6k");
   EXPECT_EQ(real.Names(), Names{"a.p6k"});

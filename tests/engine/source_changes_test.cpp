@@ -32,7 +32,7 @@ std::vector<RowFile> RowFiles(const ScratchDir& dir) {
            ContainerFromLayout(plain, "txt", DeriveKey(kPassword))}};
 }
 
-RecordingView RunRow(const RowFile& file, FileSystem& fs) {
+RecordingListener RunRow(const RowFile& file, FileSystem& fs) {
   return file.encrypt ? RunEncrypt({file.source}, kPassword, &fs)
                       : RunDecrypt({file.source}, kPassword, &fs);
 }
@@ -96,7 +96,7 @@ TEST(SourceChanges, AChangedSourceIsKept) {
         change.make(file.source);
         changed = ReadBytes(file.source);
       });
-      RecordingView view = RunRow(file, fs);
+      RecordingListener view = RunRow(file, fs);
       EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::SourceChanged});
       EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
       EXPECT_EQ(view.rows[0].path, file.source);
@@ -124,7 +124,7 @@ TEST(SourceChanges, OtherWritersAreKeptOutUntilTheSourceIsRemoved) {
       writerGotIn = writer != INVALID_HANDLE_VALUE;
       if (writerGotIn) CloseHandle(writer);
     });
-    RecordingView view = RunRow(file, fs);
+    RecordingListener view = RunRow(file, fs);
     EXPECT_FALSE(writerGotIn);
     EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::Done});
     EXPECT_FALSE(PathExists(file.source));

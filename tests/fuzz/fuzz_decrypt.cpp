@@ -17,15 +17,6 @@
 
 namespace {
 
-class SilentView : public HeadlessRunView {
- public:
-  explicit SilentView(std::string path) : m_path(std::move(path)) {}
-  bool ReadRowPath(int, std::string& path) override { path = m_path; return true; }
-
- private:
-  std::string m_path;
-};
-
 std::vector<std::string> List(const std::string& folder) {
   std::vector<std::string> names;
   if (DIR* dir = opendir(folder.c_str())) {
@@ -65,11 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::fclose(f);
 
   RunSettings settings;
-  settings.rowCount = 1;
+  settings.rows = {path};
   settings.key = data[0];
-  SilentView view(path);
+  RunListener silent;
   if (data[0] & 1) {
-    DecryptRows(view, settings);
+    DecryptRows(silent, settings);
   } else {
     DecryptSingleFile(path, data[0]);
   }

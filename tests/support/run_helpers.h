@@ -4,7 +4,7 @@
 
 #include "batch_run.h"
 #include "key.h"
-#include "recording_view.h"
+#include "recording_listener.h"
 #include "stop_request.h"
 
 // A container's bytes as the layout gives them, computed independently of
@@ -21,26 +21,26 @@ inline std::string ContainerFromLayout(const std::string& plain, const std::stri
   return out + trailer;
 }
 
-inline RunSettings SettingsFor(const RecordingView& view, const std::string& password,
+inline RunSettings SettingsFor(const RecordingListener& view, const std::string& password,
                                FileSystem* fs = nullptr, const StopRequest* stop = nullptr) {
   RunSettings s;
-  s.rowCount = static_cast<int>(view.rows.size());
+  s.rows = view.Paths();
   s.key = DeriveKey(password);
   s.fileSystem = fs;
   s.stop = stop;
   return s;
 }
 
-inline RecordingView RunEncrypt(std::vector<std::string> paths, const std::string& password,
+inline RecordingListener RunEncrypt(std::vector<std::string> paths, const std::string& password,
                                 FileSystem* fs = nullptr) {
-  RecordingView view(std::move(paths));
+  RecordingListener view(std::move(paths));
   EncryptRows(view, SettingsFor(view, password, fs));
   return view;
 }
 
-inline RecordingView RunDecrypt(std::vector<std::string> paths, const std::string& password,
+inline RecordingListener RunDecrypt(std::vector<std::string> paths, const std::string& password,
                                 FileSystem* fs = nullptr) {
-  RecordingView view(std::move(paths));
+  RecordingListener view(std::move(paths));
   DecryptRows(view, SettingsFor(view, password, fs));
   return view;
 }

@@ -115,23 +115,22 @@ TEST(Commands, WorkerThatCannotStartLeavesTheWindowReady) {
 }
 
 // Stand-ins for the worker, so a test decides when a run ends. A stand-in
-// ends as a real run does: the buttons enabled again as its last act.
+// ends as a real run does: telling the run's end is its last act.
 struct StandInRuns {
   static std::atomic<int> starts;
   static HANDLE release;      // a stand-in ends once this is set
   static HANDLE lastThread;   // the test's own handle of the latest stand-in
 
-  static unsigned __stdcall Run(void* dialog) {
+  static unsigned __stdcall Run(void* job) {
     WaitForSingleObject(release, 30000);
-    HWND window = static_cast<CSorvanDlg*>(dialog)->GetSafeHwnd();
-    EnableWindow(GetDlgItem(window, IDC_DECRYPT), TRUE);
-    EnableWindow(GetDlgItem(window, IDC_ENCRYPT), TRUE);
+    RunJob& run = *static_cast<RunJob*>(job);
+    run.listener->RunEnded(run.kind);
     Sleep(200);  // the thread outlives its last act by a moment
     return 1;
   }
-  static HANDLE Start(WorkerEntry, void* dialog) {
+  static HANDLE Start(WorkerEntry, void* job) {
     ++starts;
-    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Run, dialog, 0, nullptr));
+    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Run, job, 0, nullptr));
     DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &lastThread, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
     return thread;

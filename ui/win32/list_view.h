@@ -13,6 +13,11 @@ class ListView : public Control {
   int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT, 0, 0)); }
   int GetSelectionMark() const { return static_cast<int>(Send(LVM_GETSELECTIONMARK, 0, 0)); }
   bool DeleteAllItems() { return Send(LVM_DELETEALLITEMS, 0, 0) != 0; }
+  // Off, changes are not painted; on again, the control is painted anew once.
+  void SetRedraw(bool redraw) {
+    Send(WM_SETREDRAW, redraw, 0);
+    if (redraw) InvalidateRect(m_hWnd, nullptr, FALSE);
+  }
   bool EnsureVisible(int row, bool partialOk) { return Send(LVM_ENSUREVISIBLE, row, partialOk) != 0; }
   void SetExtendedStyle(DWORD mask, DWORD style) { Send(LVM_SETEXTENDEDLISTVIEWSTYLE, mask, style); }
   bool SetBkColor(COLORREF colour) { return Send(LVM_SETBKCOLOR, 0, colour) != 0; }

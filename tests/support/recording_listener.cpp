@@ -1,7 +1,8 @@
-#include "recording_view.h"
+#include "recording_listener.h"
 
-RecordingView::RecordingView(std::vector<std::string> paths) {
-  for (auto& p : paths) rows.push_back(Row{p, RowImage::Dot, RowStatus::Ready});
+RecordingListener::RecordingListener(std::vector<std::string> paths) {
+  for (auto& p : paths) rows.push_back(Row{p, RowStatus::Ready});
+  bytes.resize(rows.size());
 }
 
 const char* StatusName(RowStatus status) {
@@ -18,52 +19,34 @@ const char* StatusName(RowStatus status) {
   return "?";
 }
 
-bool RecordingView::ReadRowPath(int row, std::string& path) {
-  if (row < 0 || row >= static_cast<int>(rows.size())) return false;
-  path = rows[row].path;
-  return true;
+void RecordingListener::RunStarted(RunKind run) {
+  m_run = run;
+  log.push_back("started");
 }
 
-void RecordingView::SetRowImage(int row, RowImage image) {
-  rows[row].image = image;
-  log.push_back("image " + std::to_string(row) + " " + std::to_string(static_cast<int>(image)));
+void RecordingListener::RowStarted(int row, const std::string& path) {
+  log.push_back("row " + std::to_string(row) + (path == rows.at(row).path ? "" : " other path"));
 }
 
-void RecordingView::SetRowPath(int row, const std::string& path) {
-  rows[row].path = path;
-  log.push_back("path " + std::to_string(row));
+void RecordingListener::BytesDone(int row, std::uint64_t done, std::uint64_t total) {
+  bytes.at(row).emplace_back(done, total);
+  if (onEvent) onEvent("bytes", row);
 }
 
-void RecordingView::SetRowStatus(int row, RowStatus status) {
-  rows[row].status = status;
-  log.push_back("status " + std::to_string(row) + " " + StatusName(status));
+void RecordingListener::RowFinished(int row, const RowResult& result) {
+  rows.at(row).path = result.shownPath;
+  rows.at(row).status = StatusOf(m_run, result.outcome);
+  outcomes.push_back(result.outcome);
+  results.push_back(result);
+  log.push_back("finished " + std::to_string(row));
 }
 
-void RecordingView::EnsureRowVisible(int row) {
-  log.push_back("visible " + std::to_string(row));
-  if (onEvent) onEvent("visible", row);
-}
+void RecordingListener::RunEnded(RunKind) { log.push_back("ended"); }
 
-void RecordingView::SetProgress(int position) {
-  progress.push_back(position);
-  log.push_back("progress " + std::to_string(position));
-  if (onEvent) onEvent("progress", position);
-}
-
-void RecordingView::EnableCommand(CommandButton button, bool enable) {
-  log.push_back(std::string(enable ? "enable " : "disable ") +
-                (button == CommandButton::Encrypt ? "encrypt" : "decrypt"));
-}
-
-void RecordingView::RowFinished(int, Outcome outcome, const std::string&) {
-  outcomes.push_back(outcome);
-}
-
-std::vector<std::string> RecordingView::Updates() const {
-  std::vector<std::string> updates;
-  for (auto& entry : log)
-    if (entry.compare(0, 9, "progress ") != 0) updates.push_back(entry);
-  return updates;
+std::vector<std::string> RecordingListener::Paths() const {
+  std::vector<std::string> paths;
+  for (const Row& row : rows) paths.push_back(row.path);
+  return paths;
 }
 
 bool FaultyFileSystem::Fails(Op op) {

@@ -1,38 +1,41 @@
 #pragma once
+#include <cstdint>
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "file_system.h"
-#include "run_view.h"
+#include "run_listener.h"
 
-// A list of rows in memory that records every update a run makes, in order.
-class RecordingView : public RunView {
+// Records what a run tells, in order, and keeps the rows as a front end
+// would show them: the path each row stands for and its status.
+class RecordingListener : public RunListener {
  public:
   struct Row {
     std::string path;
-    RowImage image = RowImage::Dot;
     RowStatus status = RowStatus::Ready;
   };
   std::vector<Row> rows;
-  std::vector<std::string> log;         // "image 0 2", "path 0 ...", "status 0 Success", ...
-  std::vector<int> progress;            // every position set, in order
-  std::vector<Outcome> outcomes;        // one per row reached
-  std::function<void(const std::string& event, int row)> onEvent;  // test hooks
+  std::vector<std::string> log;      // "started", "row 0", "finished 0", "ended"; bytes apart
+  std::vector<Outcome> outcomes;     // one per row finished
+  std::vector<RowResult> results;    // one per row finished
+  // Per row, the bytes done as they were told, each with its total.
+  std::vector<std::vector<std::pair<std::uint64_t, std::uint64_t>>> bytes;
+  std::function<void(const std::string& event, int row)> onEvent;  // test hooks: "bytes"
 
-  explicit RecordingView(std::vector<std::string> paths = {});
+  explicit RecordingListener(std::vector<std::string> paths = {});
 
-  bool ReadRowPath(int row, std::string& path) override;
-  void SetRowImage(int row, RowImage image) override;
-  void SetRowPath(int row, const std::string& path) override;
-  void SetRowStatus(int row, RowStatus status) override;
-  void EnsureRowVisible(int row) override;
-  void SetProgress(int position) override;
-  void EnableCommand(CommandButton button, bool enable) override;
-  void RowFinished(int row, Outcome outcome, const std::string& shownPath) override;
+  void RunStarted(RunKind run) override;
+  void RowStarted(int row, const std::string& path) override;
+  void BytesDone(int row, std::uint64_t done, std::uint64_t total) override;
+  void RowFinished(int row, const RowResult& result) override;
+  void RunEnded(RunKind run) override;
 
-  // Log entries other than progress and finish, for order checks.
-  std::vector<std::string> Updates() const;
+  std::vector<std::string> Paths() const;
+
+ private:
+  RunKind m_run = RunKind::Encrypt;
 };
 
 const char* StatusName(RowStatus status);

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The window's run against p6k.exe's on the same files, under Wine: many small
+# files, then a few large ones. sorvan.exe is started and worked from outside
+# as a user works it: the folder is dropped on its list from the X desktop
+# (XDND, as a Linux file manager drops it), the password typed twice, the
+# button pressed; the time runs from the press until the buttons come back.
+# p6k.exe encrypts a fresh copy of the same folder, timed as a whole process
+# and less its start-up (the median of `p6k.exe --version`). Medians of RUNS
+# runs, interleaved. Not part of the tests; run it by hand after building:
+#
+#   bash bench/window.sh
+#
+# Settings through the environment: RUNS (5), SMALL_FILES (400), SMALL_BYTES
+# (3000), LARGE_FILES (2), LARGE_MIB (96), BENCH_DIR (a folder on the disk to
+# measure, default /var/tmp).
+set -euo pipefail
+shopt -s inherit_errexit
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+RUNS="${RUNS:-5}"
+SMALL_FILES="${SMALL_FILES:-400}"
+SMALL_BYTES="${SMALL_BYTES:-3000}"
+LARGE_FILES="${LARGE_FILES:-2}"
+LARGE_MIB="${LARGE_MIB:-96}"
+WIN="$ROOT/build/win32"
+for f in sorvan.exe p6k.exe bench/window_run.exe; do
+  [[ -f "$WIN/$f" ]] || { echo "no $WIN/$f: build first (bash scripts/build.sh)" >&2; exit 1; }
+done
+
+# The drop comes from a small X client of ours.
+if ! dpkg -s libx11-dev >/dev/null 2>&1; then
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends libx11-dev >/dev/null
+fi
+DROP="$ROOT/build/bench/xdnd_drop"
+mkdir -p "$(dirname "$DROP")"
+gcc -O2 -o "$DROP" "$ROOT/bench/xdnd_drop.c" -lX11
+
+source "$ROOT/scripts/wine-env.sh"
+prepare_wine_prefix
+[[ -n "${DISPLAY:-}" ]] || start_display
+trap stop_wine_and_display EXIT
+start_wineserver
+
+WORK="$(mktemp -d "${BENCH_DIR:-/var/tmp}/sorvan-bench.XXXXXX")"
+trap 'stop_wine_and_display; rm -rf "$WORK"' EXIT
+export P6K_PASSWORD=bench
+
+now() { echo "$EPOCHREALTIME"; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+minus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a - b }'; }
+winpath() { echo "Z:${1//\//\\}"; }
+settle() { sync -f "$WORK"; }
+
+# One run of the window over a fresh copy of the master folder: prints seconds.
+window_run() {
+  local master="$1" count="$2" folder="$WORK/window"
+  rm -rf "$folder"; cp -r "$master" "$folder"; settle
+  wine "$WIN/sorvan.exe" >/dev/null 2>&1 &
+  local program=$!
+  local at; at="$(wine "$WIN/bench/window_run.exe" where)"
+  "$DROP" ${at//$'\r'/} "$folder" >/dev/null
+  local seconds; seconds="$(wine "$WIN/bench/window_run.exe" run "$count" encrypt | tr -d '\r')"
+  wine "$WIN/bench/window_run.exe" close >/dev/null
+  wait "$program" || true
+  local made; made="$(find "$folder" -name '*.p6k' | wc -l)"
+  [[ "$made" -eq "$count" ]] || { echo "the window made $made containers of $count" >&2; exit 1; }
+  echo "$seconds"
+}
+
+# One run of p6k.exe over a fresh copy: prints the whole process's seconds.
+tool_run() {
+  local master="$1" folder="$WORK/tool" t0 t1
+  rm -rf "$folder"; cp -r "$master" "$folder"; settle
+  t0=$(now)
+  wine "$WIN/p6k.exe" encrypt "$(winpath "$folder")" >/dev/null
+  t1=$(now)
+  elapsed "$t0" "$t1"
+}
+
+startup_run() {
+  local t0 t1
+  t0=$(now)
+  wine "$WIN/p6k.exe" --version >/dev/null
+  t1=$(now)
+  elapsed "$t0" "$t1"
+}
+
+measure() {
+  local name="$1" master="$2" count="$3" window=() tool=() startup=()
+  for ((i = 0; i < RUNS; i++)); do
+    window+=("$(window_run "$master" "$count")")
+    tool+=("$(tool_run "$master")")
+    startup+=("$(startup_run)")
+  done
+  local w t s net
+  w="$(median "${window[@]}")"; t="$(median "${tool[@]}")"; s="$(median "${startup[@]}")"
+  net="$(minus "$t" "$s")"
+  echo "$name: window ${w} s (runs: ${window[*]}); p6k.exe ${t} s whole, ${net} s less its start-up of ${s} s"
+  echo "$name: window / p6k.exe = $(ratio "$w" "$t") whole, $(ratio "$w" "$net") less start-up"
+}
+
+mkdir -p "$WORK/small" "$WORK/large"
+for ((i = 0; i < SMALL_FILES; i++)); do head -c "$SMALL_BYTES" /dev/urandom >"$WORK/small/f$i.bin"; done
+for ((i = 0; i < LARGE_FILES; i++)); do head -c "${LARGE_MIB}M" /dev/urandom >"$WORK/large/f$i.bin"; done
+echo "window benchmark under Wine, $RUNS runs each, in $WORK"
+measure "$SMALL_FILES files of $SMALL_BYTES bytes" "$WORK/small" "$SMALL_FILES"
+measure "$LARGE_FILES files of $LARGE_MIB MiB" "$WORK/large" "$LARGE_FILES"

@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "file_system.h"
+#include "path_rules.h"
+#include "row_steps.h"
+
+class StopRequest;
+
+// The one way a container is restored, for the batch run and for the
+// prompt: which of the batch run's refusals apply, and what hears of the
+// bytes and may stop the work.
+struct RestoreRules {
+  std::uint8_t key = 0;
+  PathRules paths = NativePathRules();
+  bool sizeLimit = true;      // refuse a container whose data is over the limit
+  bool suffixNeeded = true;   // refuse a path that does not end in "p6k"
+  const StopRequest* stop = nullptr;
+};
+
+// Opens the container at path and restores it beside itself, up to the
+// restored file in place (Done) or the outcome that stopped it. The
+// container stays open in the work for the caller's removal.
+FileWork RestoreContainer(FileSystem& fs, const std::string& path, const RestoreRules& rules,
+                          const BytesDoneCallback& bytesDone);

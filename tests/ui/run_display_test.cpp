@@ -1,0 +1,171 @@
+// The window's side of a run: the facts a run tells become the messages the
+// list, the bar and the buttons receive, in the order the rows always took
+// them. The controls are real ones in a window of the test, and a subclass
+// of the test's own writes down what reaches them.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "run_display.h"
+#include "win32/list_view.h"
+#include "win32/progress_bar.h"
+
+namespace {
+
+std::vector<std::string>* g_log = nullptr;
+
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '#';
+  return narrow;
+}
+
+// What a control receives, as one line each, in order.
+LRESULT CALLBACK Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                        DWORD_PTR name) {
+  const std::string control = reinterpret_cast<const char*>(name);
+  switch (message) {
+    case LVM_SETITEMTEXTA: {
+      const LVITEMA* item = reinterpret_cast<const LVITEMA*>(lParam);
+      g_log->push_back((item->iSubItem == 0 ? "path " : "status ") + std::to_string(wParam) + " " +
+                       item->pszText);
+      break;
+    }
+    case LVM_SETITEMTEXTW: {
+      const LVITEMW* item = reinterpret_cast<const LVITEMW*>(lParam);
+      g_log->push_back("status " + std::to_string(wParam) + " " + Narrow(item->pszText));
+      break;
+    }
+    case LVM_SETITEMW: {
+      const LVITEMW* item = reinterpret_cast<const LVITEMW*>(lParam);
+      g_log->push_back("image " + std::to_string(item->iItem) + " " + std::to_string(item->iImage));
+      break;
+    }
+    case LVM_ENSUREVISIBLE:
+      g_log->push_back("visible " + std::to_string(wParam));
+      break;
+    case PBM_SETPOS:
+      g_log->push_back("bar " + std::to_string(wParam));
+      break;
+    case WM_ENABLE:
+      g_log->push_back((wParam ? "enable " : "disable ") + control);
+      break;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// A window of the test with a list of one row, a bar and the two buttons.
+class DisplayedRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    m_window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
+                               nullptr, nullptr);
+    HWND list = Child(WC_LISTVIEWW, LVS_REPORT, "list");
+    HWND bar = Child(PROGRESS_CLASSW, 0, "bar");
+    m_encrypt = Child(L"BUTTON", 0, "encrypt");
+    m_decrypt = Child(L"BUTTON", 0, "decrypt");
+    m_list.Attach(list);
+    m_bar.Attach(bar);
+    m_list.InsertColumn(0, L"file", 200);
+    m_list.InsertColumn(1, L"status", 100);
+    m_list.InsertItem(0, "row.txt", 1);
+    m_bar.SetRange(0, 100);
+    g_log = &log;
+  }
+  void TearDown() override {
+    g_log = nullptr;
+    m_list.Detach();
+    m_bar.Detach();
+    DestroyWindow(m_window);
+  }
+  HWND Child(const wchar_t* kind, DWORD style, const char* name) {
+    HWND child = CreateWindowExW(0, kind, L"", WS_CHILD | style, 0, 0, 300, 200, m_window, nullptr,
+                                 nullptr, nullptr);
+    SetWindowSubclass(child, &Record, 1, reinterpret_cast<DWORD_PTR>(name));
+    return child;
+  }
+  RunDisplay Display() { return RunDisplay(m_list, m_bar, m_encrypt, m_decrypt); }
+  int Bar() const { return m_bar.GetPos(); }
+
+  std::vector<std::string> log;
+  HWND m_window = nullptr, m_encrypt = nullptr, m_decrypt = nullptr;
+  ListView m_list;
+  ProgressBar m_bar;
+};
+
+using Log = std::vector<std::string>;
+
+// Each run turns off the other run's button first, and both end with the
+// decrypt button on before the encrypt button.
+TEST_F(DisplayedRun, ButtonsOffAtTheStartAndOnAtTheEnd) {
+  for (RunKind run : {RunKind::Encrypt, RunKind::Decrypt}) {
+    log.clear();
+    RunDisplay display = Display();
+    display.RunStarted(run);
+    display.RunEnded(run);
+    Log expected = run == RunKind::Encrypt ? Log{"disable decrypt", "disable encrypt"}
+                                           : Log{"disable encrypt", "disable decrypt"};
+    expected.insert(expected.end(), {"enable decrypt", "enable encrypt"});
+    EXPECT_EQ(log, expected);
+    EXPECT_TRUE(display.RunHasEnded());
+  }
+}
+
+// A row ends with the path, text and image of its outcome, in the order the
+// rows always took them; a success is scrolled into view and takes the bar
+// back to 0; an output that stood before its source could not go shows as a
+// success a moment before the failure replaces it; the bar otherwise stays
+// where the row's bytes left it.
+TEST_F(DisplayedRun, EachOutcomeInItsOrder) {
+  struct Case {
+    const char* what;
+    RunKind run;
+    RowResult result;
+    Log expected;
+  } cases[] = {
+      {"success", RunKind::Encrypt, {Outcome::Done, "row.p6k", "row.p6k"},
+       {"path 0 row.p6k", "status 0 ##", "image 0 0", "visible 0", "bar 0"}},
+      {"cannot open", RunKind::Encrypt, {Outcome::OpenFailed, "row.txt", ""},
+       {"image 0 2", "path 0 row.txt", "status 0 ##", "bar 41"}},
+      {"recognised by its trailer", RunKind::Encrypt, {Outcome::RecognisedByTrailer, "row.txt", ""},
+       {"image 0 1", "path 0 row.txt", "status 0 #####", "bar 41"}},
+      {"too large to decrypt", RunKind::Decrypt, {Outcome::TooLarge, "row.p6k", ""},
+       {"image 0 2", "path 0 row.p6k", "status 0 ##, ####1G", "bar 41"}},
+      {"source not removable", RunKind::Encrypt, {Outcome::DeleteFailed, "row.txt", "row.p6k"},
+       {"path 0 row.p6k", "status 0 ##", "image 0 0", "visible 0", "image 0 2", "path 0 row.txt",
+        "status 0 ##", "bar 41"}},
+      {"stopped", RunKind::Encrypt, {Outcome::Stopped, "row.txt", ""}, {"bar 41"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RunDisplay display = Display();
+    display.RunStarted(c.run);
+    display.RowStarted(0, "row.txt");
+    display.BytesDone(0, 42 * 10, 1000);  // C = 10: the bar has passed position 41
+    log.clear();
+    display.RowFinished(0, c.result);
+    EXPECT_EQ(log, c.expected);
+    EXPECT_EQ(Bar(), c.result.outcome == Outcome::Done ? 0 : 41);
+  }
+}
+
+// Positions that pass faster than a person could see are not each set: the
+// bar goes to the last position reached when it is shown.
+TEST_F(DisplayedRun, TheBarFollowsAtAPersonsPace) {
+  RunDisplay display = Display();
+  display.RunStarted(RunKind::Encrypt);
+  display.RowStarted(0, "row.txt");
+  log.clear();
+  for (std::uint64_t done = 100; done <= 900; done += 100) display.BytesDone(0, done, 1000);
+  EXPECT_TRUE(log.empty());
+  display.ShowProgress();
+  display.ShowProgress();
+  EXPECT_EQ(log, Log{"bar 89"});
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "run_listener.h"
+
+// Carries a run's facts from its worker to the window's thread. Each fact is
+// queued as it comes and replayed in order on the window's side when the
+// window's thread takes the posted message: the worker never waits for the
+// window, and a burst of facts costs one message. Bytes done between two
+// replays come as their latest count.
+class QueuedRunListener : public RunListener {
+ public:
+  QueuedRunListener(HWND window, UINT message) : m_window(window), m_message(message) {}
+
+  void RunStarted(RunKind run) override;
+  void RowStarted(int row, const std::string& path) override;
+  void BytesDone(int row, std::uint64_t done, std::uint64_t total) override;
+  void RowFinished(int row, const RowResult& result) override;
+  void RunEnded(RunKind run) override;
+
+  // On the window's thread: everything queued so far, replayed on target.
+  void Replay(RunListener& target);
+
+ private:
+  using Fact = std::function<void(RunListener&)>;
+  void Queue(Fact fact, bool bytes = false);
+
+  HWND m_window;
+  UINT m_message;
+  std::mutex m_lock;
+  std::vector<Fact> m_facts;
+  bool m_lastIsBytes = false;  // the last fact queued may be replaced by newer bytes
+  bool m_posted = false;
+};

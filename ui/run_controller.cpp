@@ -1,0 +1,78 @@
+#include "run_controller.h"
+
+namespace {
+
+unsigned RunJobOnThisThread(void* argument) {
+  RunJob& job = *static_cast<RunJob*>(argument);
+  if (job.kind == RunKind::Encrypt)
+    EncryptRows(*job.listener, job.settings);
+  else
+    DecryptRows(*job.listener, job.settings);
+  return 1;
+}
+
+}  // namespace
+
+unsigned __stdcall EncryptThreadProc(void* job) { return RunJobOnThisThread(job); }
+unsigned __stdcall DecryptThreadProc(void* job) { return RunJobOnThisThread(job); }
+
+// A controller that goes with its window never outlives its worker.
+RunController::~RunController() {
+  if (m_worker) m_stop.Request();
+  ReleaseWorker();
+}
+
+void RunController::Bind(HWND window, ListView& list, ProgressBar& bar, HWND encryptButton,
+                         HWND decryptButton) {
+  m_window = window;
+  m_list = &list;
+  m_queue.reset(new QueuedRunListener(window, kFactsMessage));
+  m_display.reset(new RunDisplay(list, bar, encryptButton, decryptButton));
+}
+
+bool RunController::Start(RunKind kind, std::vector<std::string> rows, std::uint8_t key) {
+  if (m_worker || !m_queue) return false;
+  m_job.kind = kind;
+  m_job.settings = RunSettings();
+  m_job.settings.rows = std::move(rows);
+  m_job.settings.key = key;
+  m_job.settings.fileSystem = m_fileSystem;
+  m_job.settings.stop = &m_stop;
+  m_job.listener = m_queue.get();
+  m_worker = m_startWorker(kind == RunKind::Encrypt ? &EncryptThreadProc : &DecryptThreadProc,
+                           &m_job);
+  return m_worker != nullptr;
+}
+
+void RunController::ShowFacts() {
+  if (!m_queue) return;
+  // The rows a burst of facts changes are painted once, after the burst.
+  m_list->SetRedraw(false);
+  m_queue->Replay(*m_display);
+  m_list->SetRedraw(true);
+  m_display->ShowProgress();
+  if (m_display->RunHasEnded()) ReleaseWorker();
+}
+
+void RunController::StopAndWait(const std::function<bool()>& pump) {
+  if (!m_worker) return;
+  m_stop.Request();
+  while (m_worker) {
+    DWORD woke = MsgWaitForMultipleObjectsEx(1, &m_worker, INFINITE, QS_ALLINPUT,
+                                             MWMO_INPUTAVAILABLE);
+    if (woke != WAIT_OBJECT_0 + 1) break;
+    while (m_worker && pump()) {
+    }
+  }
+  ShowFacts();
+  ReleaseWorker();
+}
+
+// The worker's last act is telling the run's end, so the wait is short; what
+// it sends to this thread meanwhile is carried out.
+void RunController::ReleaseWorker() {
+  if (!m_worker) return;
+  WaitServingSentMessages(m_worker);
+  CloseHandle(m_worker);
+  m_worker = nullptr;
+}

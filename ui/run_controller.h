@@ -1,0 +1,69 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "batch_run.h"
+#include "queued_run_listener.h"
+#include "run_display.h"
+#include "stop_request.h"
+#include "win32/worker_thread.h"
+
+// What the worker thread is handed: one run, made ready on the window's thread.
+struct RunJob {
+  RunKind kind = RunKind::Encrypt;
+  RunSettings settings;
+  RunListener* listener = nullptr;
+};
+
+// The worker's entries, one per run: they take the RunJob.
+unsigned __stdcall EncryptThreadProc(void* job);
+unsigned __stdcall DecryptThreadProc(void* job);
+
+// The one batch run a window has at a time: its worker thread, its stop
+// request, and the way its facts reach the window's controls.
+class RunController {
+ public:
+  // Posted to the window when facts wait; the window answers with ShowFacts.
+  static const UINT kFactsMessage = WM_APP + 1;
+
+  RunController() = default;
+  ~RunController();
+  RunController(const RunController&) = delete;
+  RunController& operator=(const RunController&) = delete;
+
+  // Once the window and its controls exist.
+  void Bind(HWND window, ListView& list, ProgressBar& bar, HWND encryptButton, HWND decryptButton);
+  // How the worker starts (the thread start by default) and which file
+  // layer the runs use (the native one by default).
+  void SetWorkerStarter(WorkerStarter starter) { m_startWorker = starter; }
+  void SetFileSystem(FileSystem& fileSystem) { m_fileSystem = &fileSystem; }
+
+  // Starts a run over the rows' paths; false when its worker cannot start.
+  bool Start(RunKind kind, std::vector<std::string> rows, std::uint8_t key);
+  // From the start until the run's end has been shown.
+  bool IsRunning() const { return m_worker != nullptr; }
+  // On the window's thread, for kFactsMessage: shows what the run told;
+  // once its end is shown, its worker is let go.
+  void ShowFacts();
+  // Asks the run to stop at its next buffer and waits for it, serving the
+  // window's messages meanwhile; pump takes one and is false when none waits.
+  void StopAndWait(const std::function<bool()>& pump);
+
+ private:
+  void ReleaseWorker();
+
+  HWND m_window = nullptr;
+  ListView* m_list = nullptr;
+  std::unique_ptr<QueuedRunListener> m_queue;
+  std::unique_ptr<RunDisplay> m_display;
+  RunJob m_job;
+  StopRequest m_stop;
+  HANDLE m_worker = nullptr;
+  WorkerStarter m_startWorker = &StartWorkerThread;
+  FileSystem* m_fileSystem = nullptr;
+};

@@ -1,0 +1,74 @@
+#include "run_display.h"
+
+#include "progress_steps.h"
+#include "row_look.h"
+#include "status_text.h"
+
+RunDisplay::RunDisplay(ListView& list, ProgressBar& bar, HWND encryptButton, HWND decryptButton)
+    : m_list(list), m_bar(bar), m_encrypt(encryptButton), m_decrypt(decryptButton) {}
+
+// Each run turns the other run's button off first.
+void RunDisplay::RunStarted(RunKind run) {
+  m_run = run;
+  m_ended = false;
+  // A row that moves no bytes leaves the bar where the last run left it.
+  m_position = m_shown = m_bar.GetPos();
+  bool encrypting = run == RunKind::Encrypt;
+  EnableWindow(encrypting ? m_decrypt : m_encrypt, FALSE);
+  EnableWindow(encrypting ? m_encrypt : m_decrypt, FALSE);
+}
+
+void RunDisplay::RowStarted(int, const std::string&) {}
+
+void RunDisplay::BytesDone(int, std::uint64_t done, std::uint64_t total) {
+  int position = ProgressSteps(total).PositionAfter(done);
+  if (position >= 0) m_position = position;
+}
+
+void RunDisplay::RowFinished(int row, const RowResult& result) {
+  switch (result.outcome) {
+    case Outcome::Stopped:
+      break;  // the row stays as it was
+    case Outcome::Done:
+      ShowOutputInPlace(row, result.outputPath);
+      m_position = 0;
+      break;
+    default:
+      // An output that stood before its source could not go was shown as a
+      // success a moment before the failure replaced it.
+      if (!result.outputPath.empty()) ShowOutputInPlace(row, result.outputPath);
+      ShowFailure(row, result.shownPath, result.outcome);
+      break;
+  }
+  SetBar(m_position);
+}
+
+// The other run's button last, as both runs always did.
+void RunDisplay::RunEnded(RunKind) {
+  ShowProgress();
+  EnableWindow(m_decrypt, TRUE);
+  EnableWindow(m_encrypt, TRUE);
+  m_ended = true;
+}
+
+void RunDisplay::ShowProgress() {
+  if (m_position != m_shown) SetBar(m_position);
+}
+
+void RunDisplay::ShowFailure(int row, const std::string& path, Outcome outcome) {
+  m_list.SetItemImage(row, static_cast<int>(ImageOf(outcome)));
+  m_list.SetItemText(row, 0, path);
+  m_list.SetItemText(row, 1, StatusText(StatusOf(m_run, outcome)));
+}
+
+void RunDisplay::ShowOutputInPlace(int row, const std::string& outputPath) {
+  m_list.SetItemText(row, 0, outputPath);
+  m_list.SetItemText(row, 1, StatusText(RowStatus::Success));
+  m_list.SetItemImage(row, static_cast<int>(RowImage::Tick));
+  m_list.EnsureVisible(row, false);
+}
+
+void RunDisplay::SetBar(int position) {
+  m_bar.SetPos(position);
+  m_shown = position;
+}

@@ -1,0 +1,44 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "run_listener.h"
+#include "win32/list_view.h"
+#include "win32/progress_bar.h"
+
+// The window's side of a run, on the interface thread: the facts a run tells
+// shown as the user sees them. The command buttons are off while it works;
+// each row takes its path, status text and image in the order rows always
+// took them, and a row that succeeded is scrolled into view; the hidden
+// progress bar follows the bytes at a person's pace and ends each row at 0
+// after a success, else at the row's last position.
+class RunDisplay : public RunListener {
+ public:
+  RunDisplay(ListView& list, ProgressBar& bar, HWND encryptButton, HWND decryptButton);
+
+  void RunStarted(RunKind run) override;
+  void RowStarted(int row, const std::string& path) override;
+  void BytesDone(int row, std::uint64_t done, std::uint64_t total) override;
+  void RowFinished(int row, const RowResult& result) override;
+  void RunEnded(RunKind run) override;
+
+  // The bar to the last position reached, if it moved since it was last set.
+  void ShowProgress();
+  bool RunHasEnded() const { return m_ended; }
+
+ private:
+  void ShowFailure(int row, const std::string& path, Outcome outcome);
+  void ShowOutputInPlace(int row, const std::string& outputPath);
+  void SetBar(int position);
+
+  ListView& m_list;
+  ProgressBar& m_bar;
+  HWND m_encrypt;
+  HWND m_decrypt;
+  RunKind m_run = RunKind::Encrypt;
+  int m_position = 0;     // the last position the bytes have reached
+  int m_shown = 0;        // the position the bar shows
+  bool m_ended = false;
+};
