@@ -88,15 +88,23 @@ startup_run() {
 
 measure() {
   local name="$1" master="$2" count="$3" window=() tool=() startup=()
+  ((count > 0)) || return 0
+  # The order turns from run to run, so neither always follows the other.
   for ((i = 0; i < RUNS; i++)); do
-    window+=("$(window_run "$master" "$count")")
-    tool+=("$(tool_run "$master")")
+    if ((i % 2 == 0)); then
+      window+=("$(window_run "$master" "$count")")
+      tool+=("$(tool_run "$master")")
+    else
+      tool+=("$(tool_run "$master")")
+      window+=("$(window_run "$master" "$count")")
+    fi
     startup+=("$(startup_run)")
   done
   local w t s net
   w="$(median "${window[@]}")"; t="$(median "${tool[@]}")"; s="$(median "${startup[@]}")"
   net="$(minus "$t" "$s")"
-  echo "$name: window ${w} s (runs: ${window[*]}); p6k.exe ${t} s whole, ${net} s less its start-up of ${s} s"
+  echo "$name: window ${w} s (runs: ${window[*]})"
+  echo "$name: p6k.exe ${t} s whole (runs: ${tool[*]}), ${net} s less its start-up of ${s} s"
   echo "$name: window / p6k.exe = $(ratio "$w" "$t") whole, $(ratio "$w" "$net") less start-up"
 }
 

@@ -101,7 +101,15 @@ int main(int argc, char** argv) {
   if (!display) return 2;
   Intern();
   int x = atoi(argv[1]), y = atoi(argv[2]);
-  Window target = TargetAt(x, y);
+  /* A window just shown may not be on the X side yet. */
+  Window target = None;
+  for (double until = Now() + 10; target == None && Now() < until;) {
+    target = TargetAt(x, y);
+    if (target == None) {
+      struct timespec pause = {0, 50000000};
+      nanosleep(&pause, NULL);
+    }
+  }
   if (target == None) {
     fprintf(stderr, "xdnd_drop: no window takes drops at %d,%d\n", x, y);
     return 1;

@@ -19,10 +19,10 @@ void QueuedRunListener::RowFinished(int row, const RowResult& result) {
 }
 
 void QueuedRunListener::RunEnded(RunKind run) {
-  Queue([run](RunListener& l) { l.RunEnded(run); });
+  Queue([run](RunListener& l) { l.RunEnded(run); }, false, true);
 }
 
-void QueuedRunListener::Queue(Fact fact, bool bytes) {
+void QueuedRunListener::Queue(Fact fact, bool bytes, bool urgent) {
   bool post = false;
   {
     std::lock_guard<std::mutex> hold(m_lock);
@@ -31,8 +31,8 @@ void QueuedRunListener::Queue(Fact fact, bool bytes) {
     else
       m_facts.push_back(std::move(fact));
     m_lastIsBytes = bytes;
-    post = !m_posted;
-    m_posted = true;
+    post = urgent && !m_posted;
+    m_posted = m_posted || urgent;
   }
   if (post) PostMessageW(m_window, m_message, 0, 0);
 }

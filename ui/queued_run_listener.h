@@ -9,9 +9,9 @@
 
 // Carries a run's facts from its worker to the window's thread. Each fact is
 // queued as it comes and replayed in order on the window's side when the
-// window's thread takes the posted message: the worker never waits for the
-// window, and a burst of facts costs one message. Bytes done between two
-// replays come as their latest count.
+// window looks, which it does at a person's pace (on a timer); the run's end
+// is posted so that it shows at once. The worker never waits for the window.
+// Bytes done between two looks come as their latest count.
 class QueuedRunListener : public RunListener {
  public:
   QueuedRunListener(HWND window, UINT message) : m_window(window), m_message(message) {}
@@ -27,7 +27,7 @@ class QueuedRunListener : public RunListener {
 
  private:
   using Fact = std::function<void(RunListener&)>;
-  void Queue(Fact fact, bool bytes = false);
+  void Queue(Fact fact, bool bytes = false, bool urgent = false);
 
   HWND m_window;
   UINT m_message;

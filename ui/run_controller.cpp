@@ -41,6 +41,7 @@ bool RunController::Start(RunKind kind, std::vector<std::string> rows, std::uint
   m_job.listener = m_queue.get();
   m_worker = m_startWorker(kind == RunKind::Encrypt ? &EncryptThreadProc : &DecryptThreadProc,
                            &m_job);
+  if (m_worker) SetTimer(m_window, kFactsTimer, kFactsEveryMs, nullptr);
   return m_worker != nullptr;
 }
 
@@ -50,7 +51,7 @@ void RunController::ShowFacts() {
   m_list->SetRedraw(false);
   m_queue->Replay(*m_display);
   m_list->SetRedraw(true);
-  m_display->ShowProgress();
+  m_display->ShowPending();
   if (m_display->RunHasEnded()) ReleaseWorker();
 }
 
@@ -72,6 +73,7 @@ void RunController::StopAndWait(const std::function<bool()>& pump) {
 // it sends to this thread meanwhile is carried out.
 void RunController::ReleaseWorker() {
   if (!m_worker) return;
+  KillTimer(m_window, kFactsTimer);
   WaitServingSentMessages(m_worker);
   CloseHandle(m_worker);
   m_worker = nullptr;

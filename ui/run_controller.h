@@ -28,8 +28,11 @@ unsigned __stdcall DecryptThreadProc(void* job);
 // request, and the way its facts reach the window's controls.
 class RunController {
  public:
-  // Posted to the window when facts wait; the window answers with ShowFacts.
+  // Posted to the window when the run's end waits, and the timer the window
+  // looks at the run with meanwhile; the window answers both with ShowFacts.
   static const UINT kFactsMessage = WM_APP + 1;
+  static const UINT_PTR kFactsTimer = 0x5256;
+  static const UINT kFactsEveryMs = 50;
 
   RunController() = default;
   ~RunController();

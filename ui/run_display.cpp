@@ -45,14 +45,18 @@ void RunDisplay::RowFinished(int row, const RowResult& result) {
 
 // The other run's button last, as both runs always did.
 void RunDisplay::RunEnded(RunKind) {
-  ShowProgress();
+  ShowPending();
   EnableWindow(m_decrypt, TRUE);
   EnableWindow(m_encrypt, TRUE);
   m_ended = true;
 }
 
-void RunDisplay::ShowProgress() {
+// Scrolling a row into view costs a repaint of the list, so of a burst of
+// successes only the last is scrolled to: the list ends where it always did.
+void RunDisplay::ShowPending() {
   if (m_position != m_shown) SetBar(m_position);
+  if (m_scrollTo >= 0) m_list.EnsureVisible(m_scrollTo, false);
+  m_scrollTo = -1;
 }
 
 void RunDisplay::ShowFailure(int row, const std::string& path, Outcome outcome) {
@@ -65,7 +69,7 @@ void RunDisplay::ShowOutputInPlace(int row, const std::string& outputPath) {
   m_list.SetItemText(row, 0, outputPath);
   m_list.SetItemText(row, 1, StatusText(RowStatus::Success));
   m_list.SetItemImage(row, static_cast<int>(RowImage::Tick));
-  m_list.EnsureVisible(row, false);
+  m_scrollTo = row;
 }
 
 void RunDisplay::SetBar(int position) {

@@ -11,9 +11,10 @@
 // The window's side of a run, on the interface thread: the facts a run tells
 // shown as the user sees them. The command buttons are off while it works;
 // each row takes its path, status text and image in the order rows always
-// took them, and a row that succeeded is scrolled into view; the hidden
-// progress bar follows the bytes at a person's pace and ends each row at 0
-// after a success, else at the row's last position.
+// took them. What moves faster than a person can follow is shown at each
+// look of the window (ShowPending): the hidden progress bar's position, and
+// the last row that succeeded scrolled into view. Each row ends with the bar
+// at 0 after a success, else at the row's last position.
 class RunDisplay : public RunListener {
  public:
   RunDisplay(ListView& list, ProgressBar& bar, HWND encryptButton, HWND decryptButton);
@@ -24,8 +25,9 @@ class RunDisplay : public RunListener {
   void RowFinished(int row, const RowResult& result) override;
   void RunEnded(RunKind run) override;
 
-  // The bar to the last position reached, if it moved since it was last set.
-  void ShowProgress();
+  // The bar to the last position reached, if it moved since it was last
+  // set, and the last row that succeeded since the last look into view.
+  void ShowPending();
   bool RunHasEnded() const { return m_ended; }
 
  private:
@@ -40,5 +42,6 @@ class RunDisplay : public RunListener {
   RunKind m_run = RunKind::Encrypt;
   int m_position = 0;     // the last position the bytes have reached
   int m_shown = 0;        // the position the bar shows
+  int m_scrollTo = -1;    // the last row that succeeded since the last look
   bool m_ended = false;
 };

@@ -87,6 +87,10 @@ bool CSorvanDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     case RunController::kFactsMessage:
       m_run.ShowFacts();
       return true;
+    case WM_TIMER:
+      if (wParam != RunController::kFactsTimer) return Dialog::OnMessage(message, wParam, lParam, result);
+      m_run.ShowFacts();
+      return true;
     default:
       return Dialog::OnMessage(message, wParam, lParam, result);
   }

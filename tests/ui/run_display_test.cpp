@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -117,10 +118,10 @@ TEST_F(DisplayedRun, ButtonsOffAtTheStartAndOnAtTheEnd) {
 }
 
 // A row ends with the path, text and image of its outcome, in the order the
-// rows always took them; a success is scrolled into view and takes the bar
-// back to 0; an output that stood before its source could not go shows as a
-// success a moment before the failure replaces it; the bar otherwise stays
-// where the row's bytes left it.
+// rows always took them; a success takes the bar back to 0 and is scrolled
+// into view at the window's next look; an output that stood before its
+// source could not go shows as a success a moment before the failure
+// replaces it; the bar otherwise stays where the row's bytes left it.
 TEST_F(DisplayedRun, EachOutcomeInItsOrder) {
   struct Case {
     const char* what;
@@ -129,7 +130,7 @@ TEST_F(DisplayedRun, EachOutcomeInItsOrder) {
     Log expected;
   } cases[] = {
       {"success", RunKind::Encrypt, {Outcome::Done, "row.p6k", "row.p6k"},
-       {"path 0 row.p6k", "status 0 ##", "image 0 0", "visible 0", "bar 0"}},
+       {"path 0 row.p6k", "status 0 ##", "image 0 0", "bar 0", "visible 0"}},
       {"cannot open", RunKind::Encrypt, {Outcome::OpenFailed, "row.txt", ""},
        {"image 0 2", "path 0 row.txt", "status 0 ##", "bar 41"}},
       {"recognised by its trailer", RunKind::Encrypt, {Outcome::RecognisedByTrailer, "row.txt", ""},
@@ -137,8 +138,8 @@ TEST_F(DisplayedRun, EachOutcomeInItsOrder) {
       {"too large to decrypt", RunKind::Decrypt, {Outcome::TooLarge, "row.p6k", ""},
        {"image 0 2", "path 0 row.p6k", "status 0 ##, ####1G", "bar 41"}},
       {"source not removable", RunKind::Encrypt, {Outcome::DeleteFailed, "row.txt", "row.p6k"},
-       {"path 0 row.p6k", "status 0 ##", "image 0 0", "visible 0", "image 0 2", "path 0 row.txt",
-        "status 0 ##", "bar 41"}},
+       {"path 0 row.p6k", "status 0 ##", "image 0 0", "image 0 2", "path 0 row.txt", "status 0 ##",
+        "bar 41", "visible 0"}},
       {"stopped", RunKind::Encrypt, {Outcome::Stopped, "row.txt", ""}, {"bar 41"}},
   };
   for (const Case& c : cases) {
@@ -149,23 +150,32 @@ TEST_F(DisplayedRun, EachOutcomeInItsOrder) {
     display.BytesDone(0, 42 * 10, 1000);  // C = 10: the bar has passed position 41
     log.clear();
     display.RowFinished(0, c.result);
+    display.ShowPending();
     EXPECT_EQ(log, c.expected);
     EXPECT_EQ(Bar(), c.result.outcome == Outcome::Done ? 0 : 41);
   }
 }
 
-// Positions that pass faster than a person could see are not each set: the
-// bar goes to the last position reached when it is shown.
-TEST_F(DisplayedRun, TheBarFollowsAtAPersonsPace) {
+// Positions that pass faster than a person could see are not each set, and
+// of a burst of successes only the last is scrolled to: at the window's next
+// look the bar goes to the last position reached.
+TEST_F(DisplayedRun, BarAndScrollingFollowAtAPersonsPace) {
+  m_list.InsertItem(1, "second.txt", 1);
   RunDisplay display = Display();
   display.RunStarted(RunKind::Encrypt);
   display.RowStarted(0, "row.txt");
   log.clear();
   for (std::uint64_t done = 100; done <= 900; done += 100) display.BytesDone(0, done, 1000);
   EXPECT_TRUE(log.empty());
-  display.ShowProgress();
-  display.ShowProgress();
+  display.ShowPending();
+  display.ShowPending();
   EXPECT_EQ(log, Log{"bar 89"});
+  log.clear();
+  display.RowFinished(0, {Outcome::Done, "row.p6k", "row.p6k"});
+  display.RowFinished(1, {Outcome::Done, "second.p6k", "second.p6k"});
+  display.ShowPending();
+  EXPECT_EQ(log.back(), "visible 1");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "visible 0"), 0);
 }
 
 }  // namespace
