@@ -7,6 +7,7 @@
 #include "ansi_text.h"
 #include "command_line.h"
 #include "executable_location.h"
+#include "password_dlg.h"
 #include "resource.h"
 #include "shell_registration.h"
 #include "sorvan_dlg.h"
@@ -52,6 +53,13 @@ BOOL CSorvanApp::InitInstance() {
   InitCommonControlsEx(&controls);
   RegisterShellFileTypes();
   m_strCommandLineFile = CommandLineFile(Arguments());
+  // A file named on the command line is asked for its password first; a
+  // decryption and a cancel end the program there, and only the prompt's
+  // plain OK goes on to the main window.
+  if (!m_strCommandLineFile.empty()) {
+    CPasswordDlg prompt(m_strCommandLineFile);
+    if (prompt.DoModal() != IDOK) return FALSE;
+  }
   {
     CSorvanDlg dialog;
     dialog.DoModal();

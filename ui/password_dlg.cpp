@@ -3,23 +3,27 @@
 #include "key.h"
 #include "resource.h"
 #include "single_decrypt.h"
-#include "sorvan_app.h"
 #include "win32/resource_text.h"
 
-CPasswordDlg::CPasswordDlg(HWND parent) : Dialog(IDD_PASSWORD_DIALOG, parent) {}
+CPasswordDlg::CPasswordDlg(const std::string& file, HWND parent)
+    : Dialog(IDD_PASSWORD_DIALOG, parent), m_strFile(file) {}
 
 void CPasswordDlg::DoDataExchange(DataExchange& dx) { dx.Text(IDC_PROMPT_PASSWORD, m_strPassword); }
 
-bool CPasswordDlg::OnCommand(WORD id, WORD code, HWND control) {
-  if (id == IDC_PROMPT_DECRYPT && code == BN_CLICKED) {
-    OnDecrypt();
-    return true;
-  }
-  return Dialog::OnCommand(id, code, control);
+// The focus starts on "取消", the first visible tab stop, as its default
+// button: Enter pressed at once cancels. The template's hidden OK stays the
+// default for the password field, so Enter there closes the prompt with OK.
+BOOL CPasswordDlg::OnInitDialog() {
+  Dialog::OnInitDialog();
+  FocusItem(IDCANCEL);
+  return FALSE;
 }
 
-// Cancel, Escape and the close box end the whole program at once.
-void CPasswordDlg::OnCancel() { ExitProcess(0); }
+bool CPasswordDlg::OnButtonClicked(WORD id) {
+  if (id != IDC_PROMPT_DECRYPT) return Dialog::OnButtonClicked(id);
+  OnDecrypt();
+  return true;
+}
 
 UINT PromptMessageFor(Outcome outcome) {
   switch (outcome) {
@@ -39,6 +43,7 @@ void CPasswordDlg::ShowError(UINT textId) {
   MessageBoxW(m_hWnd, LoadText(textId).c_str(), LoadText(IDS_PROMPT_ERROR_CAPTION).c_str(), MB_OK);
 }
 
+// Every failure is told and the prompt stays for another attempt.
 void CPasswordDlg::OnDecrypt() {
   UpdateData(true);
   if (m_strPassword.empty()) {
@@ -46,14 +51,12 @@ void CPasswordDlg::OnDecrypt() {
     return;
   }
   m_nKey = DeriveKey(m_strPassword);
-  CSorvanApp* app = static_cast<CSorvanApp*>(AfxGetApp());
-  std::string file = app ? app->m_strCommandLineFile : std::string();
-  UINT message = PromptMessageFor(DecryptSingleFile(file, m_nKey).outcome);
+  UINT message = PromptMessageFor(DecryptSingleFile(m_strFile, m_nKey).outcome);
   if (message != 0) {
     ShowError(message);
     return;
   }
   MessageBoxW(m_hWnd, LoadText(IDS_PROMPT_SUCCESS).c_str(),
               LoadText(IDS_PROMPT_OK_CAPTION).c_str(), MB_OK);
-  ExitProcess(0);
+  EndDialog(kDecrypted);
 }

@@ -6,22 +6,27 @@
 #include "win32/dialog.h"
 
 // The prompt shown for a file opened from the shell: decrypts that one file
-// with the typed password, or ends the program on cancel.
+// with the typed password. Its result tells start-up what follows: a
+// decryption (kDecrypted) and a cancel end the program; the plain OK, which
+// Enter in the password field gives, opens the main window instead.
 class CPasswordDlg : public Dialog {
  public:
-  explicit CPasswordDlg(HWND parent = nullptr);
+  static const INT_PTR kDecrypted = 100;
 
-  std::string m_strPassword;
-  std::uint8_t m_nKey = 0;
+  explicit CPasswordDlg(const std::string& file, HWND parent = nullptr);
 
  protected:
   void DoDataExchange(DataExchange& dx) override;
-  bool OnCommand(WORD id, WORD code, HWND control) override;
-  void OnCancel() override;
+  BOOL OnInitDialog() override;
+  bool OnButtonClicked(WORD id) override;
 
  private:
   void OnDecrypt();
   void ShowError(UINT textId);
+
+  std::string m_strFile;
+  std::string m_strPassword;
+  std::uint8_t m_nKey = 0;
 };
 
 // The message of the prompt for an outcome of the decryption (0 for success).

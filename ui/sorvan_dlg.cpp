@@ -5,17 +5,15 @@
 #include "about_dlg.h"
 #include "file_rows.h"
 #include "key.h"
-#include "password_dlg.h"
 #include "resource.h"
 #include "skin.h"
-#include "sorvan_app.h"
 #include "win32/resource_text.h"
 
 CSorvanDlg::CSorvanDlg(HWND parent) : Dialog(IDD_SORVAN_DIALOG, parent) {
   // There is no icon 128; the window shows the product icon.
   m_hIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PRODUCT),
                                           IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-  m_wndFileList.SetDropGate([this] { return !IsRunning(); });
+  m_wndFileList.SetDropGate([this] { return !m_run.IsRunning(); });
 }
 
 CSorvanDlg::~CSorvanDlg() {
@@ -38,10 +36,8 @@ BOOL CSorvanDlg::OnInitDialog() {
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
   SkinH_Attach();
-  RunPasswordPrompt();
   SetUpFileList(m_wndFileList, m_imageList);
-  m_run.Bind(m_hWnd, m_wndFileList, m_wndProgress, GetDlgItem(m_hWnd, IDC_ENCRYPT),
-             GetDlgItem(m_hWnd, IDC_DECRYPT));
+  m_run.Bind(m_hWnd, m_wndFileList, m_wndProgress, Item(IDC_ENCRYPT), Item(IDC_DECRYPT));
   DropSettings drops;
   drops.flags = DROP_FILES | DROP_FOLDERS | DROP_TO_HANDLER;
   drops.onPath = &AddDroppedPath;
@@ -49,15 +45,6 @@ BOOL CSorvanDlg::OnInitDialog() {
   SetUpWebPanel(m_hWnd, m_wndBrowser, m_browserHandler, m_webPanel);
   SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   return TRUE;
-}
-
-// A file named on the command line is decrypted by the prompt before the
-// window shows; the prompt ends the program unless it is closed with OK.
-void CSorvanDlg::RunPasswordPrompt() {
-  CSorvanApp* app = static_cast<CSorvanApp*>(AfxGetApp());
-  if (!app || app->m_strCommandLineFile.empty()) return;
-  CPasswordDlg prompt(m_hWnd);
-  prompt.DoModal();
 }
 
 void CSorvanDlg::AddAboutMenuItem() {
@@ -85,11 +72,11 @@ bool CSorvanDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
       result = reinterpret_cast<LRESULT>(m_hIcon);
       return true;
     case RunController::kFactsMessage:
-      m_run.ShowFacts();
+      ShowRunFacts();
       return true;
     case WM_TIMER:
       if (wParam != RunController::kFactsTimer) return Dialog::OnMessage(message, wParam, lParam, result);
-      m_run.ShowFacts();
+      ShowRunFacts();
       return true;
     default:
       return Dialog::OnMessage(message, wParam, lParam, result);
@@ -102,8 +89,7 @@ bool CSorvanDlg::OnSysCommand(UINT id) {
   return true;
 }
 
-bool CSorvanDlg::OnCommand(WORD id, WORD code, HWND control) {
-  if (code != BN_CLICKED) return Dialog::OnCommand(id, code, control);
+bool CSorvanDlg::OnButtonClicked(WORD id) {
   switch (id) {
     case IDC_ENCRYPT: OnEncryptFiles(); return true;
     case IDC_DECRYPT: OnDecryptFiles(); return true;
@@ -111,7 +97,7 @@ bool CSorvanDlg::OnCommand(WORD id, WORD code, HWND control) {
     case IDC_CLEAR_LIST: OnClearList(); return true;
     case IDC_ABOUT: OnAbout(); return true;
     case IDC_ONLINE_HELP: OnOnlineHelp(); return true;
-    default: return Dialog::OnCommand(id, code, control);
+    default: return Dialog::OnButtonClicked(id);
   }
 }
 
@@ -144,7 +130,7 @@ void CSorvanDlg::SetShellAccess(ShellAccess& shell) {
 }
 
 void CSorvanDlg::OnClearList() {
-  if (IsRunning()) return;  // the rows a run started with stay in place
+  if (m_run.IsRunning()) return;  // the rows a run started with stay in place
   m_wndFileList.DeleteAllItems();
 }
 
@@ -159,7 +145,7 @@ void CSorvanDlg::OnRowClick() {
 void CSorvanDlg::ShowFileAndSize(const std::string& path) {
   m_strFilePath = path;
   std::string size = std::to_string(QueryFileLength(path));
-  SetDlgItemTextA(m_hWnd, IDC_FILE_SIZE, size.c_str());
+  SetItemText(IDC_FILE_SIZE, std::wstring(size.begin(), size.end()));
 }
 
 void CSorvanDlg::OnBrowse() {
@@ -191,18 +177,31 @@ void CSorvanDlg::OnCancel() {
   EndDialog(IDCANCEL);
 }
 
-bool CSorvanDlg::IsRunning() const { return m_run.IsRunning(); }
-
 void CSorvanDlg::OnEncryptFiles() {
-  RunCommand(RunKind::Encrypt, IDS_EMPTY_LIST_ENCRYPT, IDS_ENCRYPT_FAILED);
+  RunCommand(RunKind::Encrypt, IDC_ENCRYPT, IDS_EMPTY_LIST_ENCRYPT, IDS_ENCRYPT_FAILED);
 }
 
 void CSorvanDlg::OnDecryptFiles() {
-  RunCommand(RunKind::Decrypt, IDS_EMPTY_LIST_DECRYPT, IDS_DECRYPT_FAILED);
+  RunCommand(RunKind::Decrypt, IDC_DECRYPT, IDS_EMPTY_LIST_DECRYPT, IDS_DECRYPT_FAILED);
 }
 
 void CSorvanDlg::Notice(UINT textId) {
   MessageBoxW(m_hWnd, LoadText(textId).c_str(), LoadText(IDS_NOTICE_CAPTION).c_str(), MB_OK);
+  FocusAfterCommand();
+}
+
+void CSorvanDlg::ShowRunFacts() {
+  m_run.ShowFacts();
+  if (!m_run.IsRunning()) FocusAfterCommand();
+}
+
+// A button that is disabled while it has the focus, or under a box, leaves
+// the focus nowhere, and Tab then moves nothing: the focus goes back.
+void CSorvanDlg::FocusAfterCommand() {
+  if (!m_nFocusAfterCommand) return;
+  HWND focus = GetFocus();
+  if (!focus || !IsWindowEnabled(focus) || focus == m_hWnd) FocusItem(m_nFocusAfterCommand);
+  m_nFocusAfterCommand = 0;
 }
 
 // The rows' paths as the run will take them: rows stay in place while it
@@ -215,9 +214,10 @@ std::vector<std::string> CSorvanDlg::RowPaths(int count) {
 
 // The rows are reset before the password checks, and an empty list is
 // reported before anything about the password.
-void CSorvanDlg::RunCommand(RunKind kind, UINT emptyListText, UINT startFailedText) {
+void CSorvanDlg::RunCommand(RunKind kind, int button, UINT emptyListText, UINT startFailedText) {
   // A click taken from the queue while the window closes starts nothing.
   if (m_bClosing || m_run.IsRunning()) return;
+  m_nFocusAfterCommand = GetFocus() == Item(button) ? button : IDC_PASSWORD;
   m_wndProgress.SetRange(0, 100);
   m_nRowCount = m_wndFileList.GetItemCount();
   if (m_nRowCount == 0) return Notice(emptyListText);
@@ -230,12 +230,10 @@ void CSorvanDlg::RunCommand(RunKind kind, UINT emptyListText, UINT startFailedTe
 
   // Disabled here, before the worker exists, so a second click cannot start
   // a second run over the same rows; the run's end enables them again.
-  HWND encrypt = GetDlgItem(m_hWnd, IDC_ENCRYPT);
-  HWND decrypt = GetDlgItem(m_hWnd, IDC_DECRYPT);
-  EnableWindow(decrypt, FALSE);
-  EnableWindow(encrypt, FALSE);
+  EnableItem(IDC_DECRYPT, false);
+  EnableItem(IDC_ENCRYPT, false);
   if (m_run.Start(kind, RowPaths(m_nRowCount), m_nKey)) return;
-  EnableWindow(decrypt, TRUE);
-  EnableWindow(encrypt, TRUE);
+  EnableItem(IDC_DECRYPT, true);
+  EnableItem(IDC_ENCRYPT, true);
   Notice(startFailedText);
 }

@@ -114,13 +114,43 @@ TEST_F(PromptTest, EmptyPasswordHasTheProgramsBox) {
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"x.p6k"});
 }
 
+// A key as the prompt's own message loop takes it.
+void PressEnter(HWND control) {
+  PostMessageW(control, WM_KEYDOWN, VK_RETURN, 1);
+  PostMessageW(control, WM_KEYUP, VK_RETURN, 0xC0000001);
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// The focus starts on "取消", which is then the default button: Enter
+// pressed at once ends the program, touching nothing.
+TEST_F(PromptTest, EnterAtOnceEndsTheProgram) {
+  Prompt prompt(container);
+  ASSERT_NE(prompt.window, nullptr);
+  HWND cancel = GetDlgItem(prompt.window, IDCANCEL);
+  EXPECT_EQ(FocusOf(prompt.window), cancel);
+  PressEnter(cancel);
+  EXPECT_EQ(prompt.process.WaitForExit(), 0);
+  EXPECT_EQ(ReadBytes(container), ContainerFromLayout(kContent, "txt", DeriveKey("pw")));
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"x.p6k"});
+}
+
+// The password typed, the focus moved to its field as Tab moves it, and
+// Enter there: the prompt closes without decrypting and the main window
+// opens as if no file had been named.
 TEST_F(PromptTest, EnterInThePasswordFieldOpensTheMainWindow) {
   Prompt prompt(container);
   ASSERT_NE(prompt.window, nullptr);
   prompt.Type(L"pw");
   HWND field = GetDlgItem(prompt.window, IDC_PROMPT_PASSWORD);
-  PostMessageW(field, WM_KEYDOWN, VK_RETURN, 1);
-  PostMessageW(field, WM_KEYUP, VK_RETURN, 0xC0000001);
+  SendMessageW(prompt.window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+  EXPECT_EQ(FocusOf(prompt.window), field);
+  PressEnter(field);
   HWND main = prompt.process.WaitForWindow(kMainTitle);
   ASSERT_NE(main, nullptr);
   EXPECT_FALSE(IsWindow(prompt.window));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <thread>
 
 #include "file_drop_list.h"
@@ -110,11 +111,42 @@ TEST(FileDropList, ComponentServicesThatCannotStartAreReported) {
             L"OLE initialization failed.\n\nMake sure that the OLE libraries are the correct version.");
 }
 
-// The drop rules without the main window's handler: the default row
-// insertion, its duplicate test, and the extension filter.
+// A handler that throws: the exception stays on this side of the dialog
+// procedure, the message counts as not handled, and the dialog goes on.
+class ThrowingDialog : public Dialog {
+ public:
+  ThrowingDialog() : Dialog(IDD_SORVAN_DIALOG, nullptr) {}
+  int clicks = 0;
+
+ protected:
+  bool OnButtonClicked(WORD id) override {
+    if (id == IDC_ABOUT) throw std::runtime_error("a handler failed");
+    if (id == IDC_CLEAR_LIST) ++clicks;
+    return true;
+  }
+};
+
+TEST(DialogLayer, NoExceptionCrossesTheDialogProcedure) {
+  ThrowingDialog dialog;
+  ASSERT_TRUE(dialog.Create());
+  HWND window = dialog.GetSafeHwnd();
+  SendMessageW(GetDlgItem(window, IDC_ABOUT), BM_CLICK, 0, 0);
+  SendMessageW(GetDlgItem(window, IDC_CLEAR_LIST), BM_CLICK, 0, 0);
+  EXPECT_EQ(dialog.clicks, 1);
+  EXPECT_TRUE(IsWindow(window));
+}
+
+// The drop rules without the main window's handler, on a list of the test's
+// own: the default row insertion, its duplicate test, and the extension
+// filter.
 TEST(FileDropList, DefaultInsertionAndExtensionRules) {
-  WindowDriver ui;
-  CFileDropList& list = ui.dialog().m_wndFileList;
+  HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
+                              nullptr, nullptr);
+  HWND view = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 300, 200, host,
+                              nullptr, nullptr, nullptr);
+  CFileDropList list;
+  ASSERT_TRUE(list.Attach(view));
+  list.InsertColumn(0, L"file", 200);
   DropSettings handlerWithout;
   handlerWithout.flags = DROP_TO_HANDLER;
   EXPECT_FALSE(list.ConfigureDrops(handlerWithout));
@@ -143,6 +175,8 @@ TEST(FileDropList, DefaultInsertionAndExtensionRules) {
   EXPECT_EQ(kind, PATH_IS_FILE);
   EXPECT_FALSE(list.ClassifyPath(std::string(windows) + "\\notepad.exe", kind));
   EXPECT_FALSE(list.ClassifyPath(std::string(windows) + "\\*.ini", kind));
+  list.Detach();
+  DestroyWindow(host);
 }
 
 }  // namespace

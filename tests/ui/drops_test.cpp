@@ -43,8 +43,7 @@ TEST(Drops, FolderGivesItsOwnFilesNewestOnTop) {
   EXPECT_EQ(Paths(ui.Rows()), expected);
 
   // An empty folder adds nothing, yet every row is ready again.
-  ui.dialog().m_wndFileList.SetItemText(0, 1, kSuccess);
-  ui.dialog().m_wndFileList.SetItemImage(0, kTick);
+  ui.SetRowLook(0, kTick, kSuccess);
   ui.Drop({dir / "empty"});
   std::vector<Row> rows = ui.Rows();
   ASSERT_EQ(rows.size(), 3u);

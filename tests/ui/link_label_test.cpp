@@ -133,7 +133,8 @@ class FooterLabel : public ::testing::Test {
     inside = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     outside = {r.left - 40, r.top - 40};
   }
-  CLinkLabel& link() { return ui.dialog().m_wndSiteLink; }
+  // The footer label as the window holds it: the object attached to it.
+  CLinkLabel& link() { return *static_cast<CLinkLabel*>(Control::FromHandle(ui.item(IDC_SITE_LINK))); }
   COLORREF Colour() {
     HDC dc = CreateCompatibleDC(nullptr);
     brush = SendMessageW(ui.window(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),

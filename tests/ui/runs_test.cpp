@@ -39,7 +39,7 @@ TEST(Runs, EncryptThenDecryptShowEachOutcome) {
     ExclusiveLock lock(dir / "held.txt");
     ASSERT_TRUE(lock.held());
     EXPECT_TRUE(ui.Click(IDC_ENCRYPT).empty());
-    EXPECT_TRUE(ui.dialog().IsRunning());
+    EXPECT_TRUE(ui.Running());
     EXPECT_FALSE(IsWindowEnabled(ui.item(IDC_ENCRYPT)));
     EXPECT_FALSE(IsWindowEnabled(ui.item(IDC_DECRYPT)));
     ui.WaitForRun();
@@ -168,7 +168,7 @@ TEST(Runs, ClosingDuringALongRunStopsItSafely) {
   ui.TypePasswords(L"pw");
   ui.Click(IDC_ENCRYPT);
   ui.PumpUntil([&] { return WaitForSingleObject(reached, 0) == WAIT_OBJECT_0; });
-  ASSERT_TRUE(ui.dialog().IsRunning());
+  ASSERT_TRUE(ui.Running());
 
   ui.Drop({dir / "other.txt"});
   ui.Click(IDC_CLEAR_LIST);
@@ -178,7 +178,7 @@ TEST(Runs, ClosingDuringALongRunStopsItSafely) {
   SetEvent(released);
   SendMessageW(ui.window(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(ui.dialog().HasEnded());
-  EXPECT_FALSE(ui.dialog().IsRunning());
+  EXPECT_FALSE(ui.Running());
   EXPECT_EQ(ReadBytes(dir / "big.bin"), big);
   EXPECT_EQ(dir.Names(), (Names{"big.bin", "other.txt"}));
   CloseHandle(reached);

@@ -134,12 +134,33 @@ void WindowDriver::ClickList(int row) {
   PumpIdle();
 }
 
+namespace {
+
+// The window's list, read and written through its messages alone.
+class ListOfTheWindow : public ListView {
+ public:
+  explicit ListOfTheWindow(HWND window) { m_hWnd = window; }
+  ~ListOfTheWindow() override { m_hWnd = nullptr; }
+};
+
+}  // namespace
+
 std::vector<Row> WindowDriver::Rows() {
   std::vector<Row> rows;
-  ListView& list = m_dialog->m_wndFileList;
+  ListOfTheWindow list(item(IDC_FILE_LIST));
   for (int i = 0; i < list.GetItemCount(); ++i)
     rows.push_back({list.GetItemText(i, 0), list.GetItemTextW(i, 1), list.GetItemImage(i)});
   return rows;
+}
+
+void WindowDriver::SetRowLook(int row, int image, const std::wstring& status) {
+  ListOfTheWindow list(item(IDC_FILE_LIST));
+  list.SetItemImage(row, image);
+  list.SetItemText(row, 1, status);
+}
+
+int WindowDriver::FindRow(const std::string& path) {
+  return ListOfTheWindow(item(IDC_FILE_LIST)).FindItem(path);
 }
 
 // The window as the screen shows it, as a 24-bit BMP beside the build; the

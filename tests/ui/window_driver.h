@@ -60,8 +60,12 @@ class WindowDriver {
   void PumpIdle();
   // Serves the queue until done() holds.
   void PumpUntil(const std::function<bool()>& done);
+  // A run works while its buttons are off; they come back after its last row.
+  bool Running() const {
+    return !IsWindowEnabled(item(IDC_ENCRYPT)) || !IsWindowEnabled(item(IDC_DECRYPT));
+  }
   void WaitForRun() {
-    PumpUntil([this] { return !m_dialog->IsRunning(); });
+    PumpUntil([this] { return !Running(); });
     PumpIdle();
   }
 
@@ -82,6 +86,10 @@ class WindowDriver {
   void ClickList(int row);
 
   std::vector<Row> Rows();
+  // A row's image and status text set by hand, as a finished run leaves them.
+  void SetRowLook(int row, int image, const std::wstring& status);
+  // The row whose path is this (ignoring case), or -1.
+  int FindRow(const std::string& path);
   void Screenshot(const std::string& name);
 
  private:

@@ -68,6 +68,41 @@ TEST(MainWindow, EnterAndEscapeNeitherCloseNorPress) {
   }
 }
 
+// A command's button is disabled while it has the focus, or a box takes the
+// focus: once the run or the box is done, the focus is back on the button
+// that was clicked, and Tab moves on from there. A command given while the
+// focus was nowhere leaves it on the first password entry.
+TEST(MainWindow, TheFocusComesBackAfterARunAndAfterANotice) {
+  ScratchDir dir;
+  WriteBytes(dir / "a.txt", "a");
+  WindowDriver ui;
+  auto pressTab = [&] {
+    HWND focus = GetFocus();
+    PostMessageW(focus, WM_KEYDOWN, VK_TAB, 1);
+    PostMessageW(focus, WM_KEYUP, VK_TAB, 0xC0000001);
+    ui.PumpIdle();
+  };
+
+  EXPECT_EQ(ui.Click(IDC_ENCRYPT).size(), 1u);  // the list is empty: a notice
+  EXPECT_EQ(GetFocus(), ui.item(IDC_ENCRYPT));
+
+  ui.Drop({dir / "a.txt"});
+  ui.TypePasswords(L"pw");
+  EXPECT_TRUE(ui.Click(IDC_ENCRYPT).empty());
+  ui.WaitForRun();
+  EXPECT_EQ(GetFocus(), ui.item(IDC_ENCRYPT));
+  pressTab();
+  EXPECT_EQ(GetFocus(), ui.item(IDC_DECRYPT));
+
+  SetFocus(nullptr);
+  PostMessageW(ui.window(), WM_COMMAND, MAKEWPARAM(IDC_DECRYPT, BN_CLICKED),
+               reinterpret_cast<LPARAM>(ui.item(IDC_DECRYPT)));
+  ui.PumpIdle();
+  ui.WaitForRun();
+  EXPECT_EQ(GetFocus(), ui.item(IDC_PASSWORD));
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"a.txt"});
+}
+
 TEST(MainWindow, CloseBoxEndsTheWindow) {
   WindowDriver ui;
   SendMessageW(ui.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -83,7 +118,6 @@ TEST(FileRows, ClickShowsTheSizeAndRefreshesTheFields) {
   WriteBytes(dir / "seven.txt", "1234567");
   WriteBytes(dir / "held.txt", "12345");
   WindowDriver ui;
-  ListView& list = ui.dialog().m_wndFileList;
 
   ui.ClickList(-1);
   wchar_t size[32] = L"";
@@ -100,7 +134,7 @@ TEST(FileRows, ClickShowsTheSizeAndRefreshesTheFields) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     ui.Type(IDC_PASSWORD, L"typed");
-    ui.ClickList(list.FindItem(dir / c.file));
+    ui.ClickList(ui.FindRow(dir / c.file));
     GetDlgItemTextW(ui.window(), IDC_FILE_SIZE, size, 32);
     EXPECT_EQ(std::wstring(size), c.size);
     char path[MAX_PATH] = "";

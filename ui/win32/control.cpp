@@ -50,5 +50,11 @@ LRESULT CALLBACK Control::SubclassProc(HWND, UINT message, WPARAM wParam, LPARAM
     control->Detach();
     return result;
   }
-  return control->WindowProc(message, wParam, lParam);
+  // An exception must not unwind through the system's frames: the control's
+  // own procedure answers instead.
+  try {
+    return control->WindowProc(message, wParam, lParam);
+  } catch (...) {
+    return control->Default(message, wParam, lParam);
+  }
 }

@@ -144,7 +144,10 @@ void Dialog::OnOK() {
 void Dialog::OnCancel() { EndDialog(IDCANCEL); }
 
 bool Dialog::OnCommand(WORD id, WORD code, HWND) {
-  if (code != BN_CLICKED) return false;
+  return code == BN_CLICKED && OnButtonClicked(id);
+}
+
+bool Dialog::OnButtonClicked(WORD id) {
   if (id == IDOK) OnOK();
   else if (id == IDCANCEL) OnCancel();
   else return false;
@@ -200,7 +203,13 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LP
     return FALSE;
   }
   LRESULT result = 0;
-  if (!self->OnMessage(message, wParam, lParam, result)) return FALSE;
+  // An exception must not unwind through the system's frames: the message
+  // counts as not handled, and the dialog goes on.
+  try {
+    if (!self->OnMessage(message, wParam, lParam, result)) return FALSE;
+  } catch (...) {
+    return FALSE;
+  }
   if (ReturnsDirectly(message)) return static_cast<INT_PTR>(result);
   SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
   return TRUE;

@@ -1,13 +1,16 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "data_exchange.h"
 
 // A dialog on a template of the program's resources. One static procedure
 // forwards every message to OnMessage, which reflects notifications to the
-// controls that sent them and calls the handlers below. DoModal runs the
-// dialog's own message loop, so PreTranslateMessage sees every message
-// before the dialog manager does.
+// controls that sent them and calls the handlers below; nothing thrown in a
+// handler crosses it into the system's code. DoModal runs the dialog's own
+// message loop, so PreTranslateMessage sees every message before the dialog
+// manager does.
 class Dialog {
  public:
   Dialog(UINT templateId, HWND parent);
@@ -28,13 +31,23 @@ class Dialog {
   void EndDialog(INT_PTR result);
   bool UpdateData(bool saveAndValidate = true);
 
+  HWND Item(int id) const { return GetDlgItem(m_hWnd, id); }
+  void EnableItem(int id, bool enable) { EnableWindow(Item(id), enable); }
+  void SetItemText(int id, const std::wstring& text) { SetDlgItemTextW(m_hWnd, id, text.c_str()); }
+  // Moves the focus as Tab does, so that a push button getting it becomes
+  // the default button.
+  void FocusItem(int id) { SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE); }
+
  protected:
   virtual void DoDataExchange(DataExchange& dx);
   virtual BOOL OnInitDialog();
   // True when the message was handled and must not be dispatched.
   virtual BOOL PreTranslateMessage(MSG* msg);
   virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // A command; a button's click goes on to OnButtonClicked.
   virtual bool OnCommand(WORD id, WORD code, HWND control);
+  // OK and Cancel by default; true when the click was handled.
+  virtual bool OnButtonClicked(WORD id);
   virtual bool OnNotify(NMHDR* header, LRESULT& result);
   virtual void OnOK();
   virtual void OnCancel();
