@@ -28,6 +28,7 @@
 #define IDC_FILE_SIZE 1014
 #define IDC_FILE_LIST 1027
 #define IDC_WEB_PANEL 1035
+#define IDC_WEB_PANEL_PLACE 1036
 
 // Status texts of the rows' column 1.
 #define IDS_STATUS_READY 200
@@ -52,6 +53,23 @@
 #define IDS_ENCRYPT_FAILED 236
 #define IDS_DECRYPT_FAILED 237
 #define IDS_OLE_INIT_FAILED 240
+
+// Why a link could not be opened.
+#define IDS_LINK_CANNOT_OPEN 260
+#define IDS_LINK_UNKNOWN_ERROR 261
+#define IDS_LINK_OUT_OF_RESOURCES 262
+#define IDS_LINK_FILE_NOT_FOUND 263
+#define IDS_LINK_PATH_NOT_FOUND 264
+#define IDS_LINK_ACCESS_DENIED 265
+#define IDS_LINK_OUT_OF_MEMORY 266
+#define IDS_LINK_BAD_FORMAT 267
+#define IDS_LINK_SHARING_VIOLATION 268
+#define IDS_LINK_ASSOCIATION_INCOMPLETE 269
+#define IDS_LINK_DDE_TIMEOUT 270
+#define IDS_LINK_DDE_FAILED 271
+#define IDS_LINK_DDE_BUSY 272
+#define IDS_LINK_NO_ASSOCIATION 273
+#define IDS_LINK_DLL_NOT_FOUND 274
 
 // The document string and its menu: the shell registration reads the string.
 #define IDR_DOCUMENT 128

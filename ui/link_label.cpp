@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "address_opening.h"
 #include "win32/data_exchange.h"
 
 CLinkLabel::CLinkLabel(ShellAccess& shell) : m_pShell(&shell) {}
@@ -181,13 +182,13 @@ void CLinkLabel::OnHoverTimer() {
 // The visited state only grows: a failed open later keeps the colour.
 void CLinkLabel::OnClicked() {
   m_bOver = false;
-  INT_PTR code = OpenTarget(m_strTarget, SW_SHOW);
+  INT_PTR code = OpenAddress(*m_pShell, m_strTarget, SW_SHOW);
   if (code > 32) {
     MarkVisited(true);
     return;
   }
   MessageBeep(MB_ICONEXCLAMATION);
-  ShowOpenError(code);
+  ShowOpenFailure(GetAncestor(m_hWnd, GA_ROOT), code);
 }
 
 LRESULT CLinkLabel::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

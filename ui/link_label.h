@@ -13,7 +13,6 @@
 class CLinkLabel : public Control {
  public:
   enum { UNDERLINE_NEVER = 0, UNDERLINE_ALWAYS = 1, UNDERLINE_ON_HOVER = -1 };
-  static const int kOpenBufferSize = 520;
 
   explicit CLinkLabel(ShellAccess& shell = SystemShell());
   ~CLinkLabel() override;
@@ -26,13 +25,6 @@ class CLinkLabel : public Control {
   void SetUnderlineMode(int mode);
   void MarkVisited(bool visited);
 
-  // The shell's code, or when the shell fails and a browser is registered,
-  // WinExec's; above 32 is success.
-  INT_PTR OpenTarget(const std::string& target, int show);
-  // 0 with the default value of root\subkey in out (which may be subkey's
-  // own buffer, of kOpenBufferSize bytes), else the registry's error.
-  LONG ReadKeyDefault(HKEY root, const char* subkey, char* out);
-  void ShowOpenError(INT_PTR code);
 
   const std::string& GetTarget() const { return m_strTarget; }
   bool IsHovering() const { return m_bOver; }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "address_opening.h"
 #include "fake_shell.h"
 #include "link_label.h"
 #include "resource.h"
@@ -24,10 +25,9 @@ FakeShell WithBrowser(const std::string& command) {
   return shell;
 }
 
-TEST(LinkLabelOpen, ShellSuccessIsTheResultAndNothingElseRuns) {
+TEST(AddressOpening, ShellSuccessIsTheResultAndNothingElseRuns) {
   FakeShell shell;
-  CLinkLabel label(shell);
-  EXPECT_EQ(label.OpenTarget("http://127.0.0.1/", SW_SHOW), 42);
+  EXPECT_EQ(OpenAddress(shell, "http://127.0.0.1/", SW_SHOW), 42);
   ASSERT_EQ(shell.executed.size(), 1u);
   EXPECT_EQ(shell.executed[0].verb, "open");
   EXPECT_EQ(shell.executed[0].file, "http://127.0.0.1/");
@@ -38,7 +38,7 @@ TEST(LinkLabelOpen, ShellSuccessIsTheResultAndNothingElseRuns) {
 
 // When the shell fails, the browser registered for ".htm" runs with the
 // target after its command, cut at the placeholder.
-TEST(LinkLabelOpen, FallbackCommandLineFromTheRegisteredOpenCommand) {
+TEST(AddressOpening, FallbackCommandLineFromTheRegisteredOpenCommand) {
   const std::string target = "http://127.0.0.1/";
   struct Case {
     const char* name;
@@ -54,8 +54,7 @@ TEST(LinkLabelOpen, FallbackCommandLineFromTheRegisteredOpenCommand) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeShell shell = WithBrowser(c.registered);
-    CLinkLabel label(shell);
-    EXPECT_EQ(label.OpenTarget(target, SW_SHOW), 33) << "WinExec's result";
+    EXPECT_EQ(OpenAddress(shell, target, SW_SHOW), 33) << "WinExec's result";
     ASSERT_EQ(shell.commandLines.size(), 1u);
     EXPECT_EQ(shell.commandLines[0], c.expected);
     EXPECT_EQ(shell.openKeys, 0) << "every key is closed";
@@ -64,17 +63,16 @@ TEST(LinkLabelOpen, FallbackCommandLineFromTheRegisteredOpenCommand) {
 
 // The command line lives in 520 characters with its terminator; one that
 // would not fit is not run and the shell's code stands.
-TEST(LinkLabelOpen, CommandLineThatWouldNotFitIsNotRun) {
+TEST(AddressOpening, CommandLineThatWouldNotFitIsNotRun) {
   const std::string registered = "C:\\" + std::string(197, 'b');  // 200 bytes
   for (size_t extra : {0, 1}) {
     SCOPED_TRACE(extra);
     // The command, one space and the target: 519 characters, then 520.
-    size_t targetSize = CLinkLabel::kOpenBufferSize - 1 - (registered.size() + 1) + extra;
+    size_t targetSize = kOpenBufferSize - 1 - (registered.size() + 1) + extra;
     std::string target = "http://127.0.0.1/";
     target.resize(targetSize, 'x');
     FakeShell shell = WithBrowser(registered);
-    CLinkLabel label(shell);
-    INT_PTR code = label.OpenTarget(target, SW_SHOW);
+    INT_PTR code = OpenAddress(shell, target, SW_SHOW);
     if (extra == 0) {
       EXPECT_EQ(code, 33);
       ASSERT_EQ(shell.commandLines.size(), 1u);
@@ -86,7 +84,7 @@ TEST(LinkLabelOpen, CommandLineThatWouldNotFitIsNotRun) {
   }
 }
 
-TEST(LinkLabelOpen, UnreadableOrMissingKeysLeaveTheShellsCode) {
+TEST(AddressOpening, UnreadableOrMissingKeysLeaveTheShellsCode) {
   struct Case {
     const char* name;
     bool htmOpens, htmReadable, commandOpens, commandReadable;
@@ -103,22 +101,20 @@ TEST(LinkLabelOpen, UnreadableOrMissingKeysLeaveTheShellsCode) {
     else shell.classes[".htm"].readable = c.htmReadable;
     if (!c.commandOpens) shell.classes.erase("htmlfile\\shell\\open\\command");
     else shell.classes["htmlfile\\shell\\open\\command"].readable = c.commandReadable;
-    CLinkLabel label(shell);
-    EXPECT_EQ(label.OpenTarget("http://127.0.0.1/", SW_SHOW), SE_ERR_NOASSOC);
+    EXPECT_EQ(OpenAddress(shell, "http://127.0.0.1/", SW_SHOW), SE_ERR_NOASSOC);
     EXPECT_TRUE(shell.commandLines.empty());
     EXPECT_EQ(shell.openKeys, 0);
   }
 }
 
-TEST(LinkLabelOpen, ReadKeyDefaultMayWriteIntoItsOwnSubkeyName) {
+TEST(AddressOpening, ReadClassesDefaultMayWriteIntoItsOwnSubkeyName) {
   FakeShell shell;
   shell.classes["htmlfile"].value = "the value";
-  CLinkLabel label(shell);
-  char buffer[CLinkLabel::kOpenBufferSize] = "htmlfile";
-  EXPECT_EQ(label.ReadKeyDefault(HKEY_CLASSES_ROOT, buffer, buffer), ERROR_SUCCESS);
+  char buffer[kOpenBufferSize] = "htmlfile";
+  EXPECT_EQ(ReadClassesDefault(shell, HKEY_CLASSES_ROOT, buffer, buffer), ERROR_SUCCESS);
   EXPECT_STREQ(buffer, "the value");
-  char untouched[CLinkLabel::kOpenBufferSize] = "kept";
-  EXPECT_EQ(label.ReadKeyDefault(HKEY_CLASSES_ROOT, "missing", untouched), ERROR_FILE_NOT_FOUND);
+  char untouched[kOpenBufferSize] = "kept";
+  EXPECT_EQ(ReadClassesDefault(shell, HKEY_CLASSES_ROOT, "missing", untouched), ERROR_FILE_NOT_FOUND);
   EXPECT_STREQ(untouched, "kept");
 }
 

@@ -13,15 +13,18 @@ WebPanelPlatform SystemWebPanel() {
 
 bool SetUpWebPanel(HWND dialog, CWebBrowser2& browser, CBrowserUIHandler& handler,
                    const WebPanelPlatform& platform) {
-  RECT rect = {28, 291, 28 + 407, 291 + 54};
-  MapDialogRect(dialog, &rect);
-  // The panel's place in the tab order is the template's: after the
-  // maker's name, before the contact line, which is the last control.
-  HWND contact = GetWindow(GetWindow(dialog, GW_CHILD), GW_HWNDLAST);
-  HWND maker = contact ? GetWindow(contact, GW_HWNDPREV) : nullptr;
+  // The template's placeholder gives the panel its rectangle and its place
+  // in the tab order, then makes way for it.
+  HWND place = GetDlgItem(dialog, IDC_WEB_PANEL_PLACE);
+  if (!place) return false;
+  RECT rect;
+  GetWindowRect(place, &rect);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  HWND before = GetWindow(place, GW_HWNDPREV);
+  DestroyWindow(place);
   if (!platform.createBrowser(browser, dialog, rect)) return false;
-  if (maker)
-    SetWindowPos(browser.GetSafeHwnd(), maker, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(browser.GetSafeHwnd(), before ? before : HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   if (IUnknown* control = browser.GetControlUnknown()) {
     handler.Connect(control);
