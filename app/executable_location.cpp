@@ -6,19 +6,9 @@
 #include <vector>
 
 #include "ansi_text.h"
+#include "win32/program_path.h"
 
 namespace {
-
-// The running program's full path, however long.
-std::wstring ModulePath() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return std::wstring();
-    if (length < buffer.size()) return std::wstring(buffer.data(), length);
-    buffer.resize(buffer.size() * 2);
-  }
-}
 
 std::wstring ShortPath(const std::wstring& path) {
   DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);
@@ -31,7 +21,7 @@ std::wstring ShortPath(const std::wstring& path) {
 }  // namespace
 
 std::string ShortExecutablePath() {
-  std::wstring longPath = ModulePath();
+  std::wstring longPath = ProgramPath();
   if (longPath.empty()) return std::string();
   bool exact = false;
   std::wstring shortPath = ShortPath(longPath);

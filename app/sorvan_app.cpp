@@ -1,7 +1,6 @@
 #include "sorvan_app.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 #include <stdlib.h>
 
 #include "ansi_text.h"
@@ -35,12 +34,8 @@ void RegisterShellFileTypes() {
 // quoting rules. They are read in UTF-16: the system's own narrowing would
 // turn a name the code page cannot hold into a look-alike of another.
 std::vector<std::string> Arguments() {
-  std::vector<std::string> arguments;
-  int count = 0;
-  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!wide) return arguments;
-  for (int i = 1; i < count; ++i) arguments.push_back(ansi_text::FromWide(wide[i]));
-  LocalFree(wide);
+  std::vector<std::string> arguments = ansi_text::CommandLineArguments();
+  if (!arguments.empty()) arguments.erase(arguments.begin());
   return arguments;
 }
 

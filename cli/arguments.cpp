@@ -1,9 +1,6 @@
 #include "arguments.h"
 
 #ifdef _WIN32
-#include <windows.h>
-#include <shellapi.h>
-
 #include "ansi_text.h"
 #endif
 
@@ -81,15 +78,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& argv) {
 }
 
 #ifdef _WIN32
-std::vector<std::string> ProgramArguments(int, char**) {
-  std::vector<std::string> arguments;
-  int count = 0;
-  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!wide) return arguments;
-  for (int i = 0; i < count; ++i) arguments.push_back(ansi_text::FromWide(wide[i]));
-  LocalFree(wide);
-  return arguments;
-}
+std::vector<std::string> ProgramArguments(int, char**) { return ansi_text::CommandLineArguments(); }
 #else
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);

@@ -1,6 +1,7 @@
 #include "ansi_text.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 namespace ansi_text {
 
@@ -28,5 +29,15 @@ std::string FromWide(const std::wstring& wide, bool* exact) {
 }
 
 std::string FromWide(const wchar_t* wide) { return FromWide(std::wstring(wide ? wide : L"")); }
+
+std::vector<std::string> CommandLineArguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(FromWide(wide[i]));
+  LocalFree(wide);
+  return arguments;
+}
 
 }  // namespace ansi_text

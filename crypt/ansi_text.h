@@ -1,6 +1,7 @@
 #pragma once
 #ifdef _WIN32
 #include <string>
+#include <vector>
 
 // Names and arguments arrive from the system in UTF-16; the program's narrow
 // strings are in the ANSI code page. The conversion is exact or marked: a
@@ -13,6 +14,10 @@ namespace ansi_text {
 // exact, when given, tells whether every character was held.
 std::string FromWide(const std::wstring& wide, bool* exact = nullptr);
 std::string FromWide(const wchar_t* wide);
+
+// The program's arguments, its name first, split by the run-time library's
+// quoting rules from the UTF-16 command line and narrowed as above.
+std::vector<std::string> CommandLineArguments();
 
 }  // namespace ansi_text
 #endif

@@ -1,5 +1,8 @@
 #include "page_address.h"
 
+#include "ansi_text.h"
+#include "win32/program_path.h"
+
 #include <vector>
 
 #include "site.h"
@@ -15,15 +18,7 @@ BOOL SystemIsNetworkAlive(DWORD* flags) {
   return probe ? probe(flags) : FALSE;
 }
 
-std::string ExecutablePathA() {
-  std::vector<char> path(MAX_PATH);
-  for (;;) {
-    DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return std::string();
-    if (length < path.size()) return std::string(path.data(), length);
-    path.resize(path.size() * 2);
-  }
-}
+std::string ExecutablePathA() { return ansi_text::FromWide(ProgramPath()); }
 
 std::string ChoosePageAddress(const NetworkProbe& isNetworkAlive, const std::string& executablePath,
                               const PathRules& rules) {

@@ -1,6 +1,6 @@
 #include "resource_text.h"
 
-#include <vector>
+#include "program_path.h"
 
 std::wstring LoadText(UINT id) {
   const wchar_t* text = nullptr;
@@ -11,14 +11,7 @@ std::wstring LoadText(UINT id) {
 }
 
 std::wstring ApplicationTitle() {
-  std::vector<wchar_t> path(MAX_PATH);
-  for (;;) {
-    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return std::wstring();
-    if (length < path.size()) break;
-    path.resize(path.size() * 2);
-  }
-  std::wstring name(path.data());
+  std::wstring name = ProgramPath();
   size_t slash = name.find_last_of(L"\\/");
   if (slash != std::wstring::npos) name.erase(0, slash + 1);
   size_t dot = name.rfind(L'.');
