@@ -18,7 +18,8 @@ const char kUsage[] =
     "P6K_PASSWORD, else it is asked on the terminal without echo.\n"
     "\n"
     "One line per file on standard output: the status, a tab, the path.\n"
-    "Exit status: 0 all succeeded, 1 some did not, 2 wrong usage, 130 stopped.\n"
+    "Exit status: 0 all succeeded, 1 some did not, 2 wrong usage, 130 stopped,\n"
+    "141 standard output closed (the rows after the last line written untouched).\n"
     "\n"
     "A .p6k container is not cryptographic protection: there are only 256 keys.\n";
 
