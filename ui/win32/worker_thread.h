@@ -12,15 +12,3 @@ HANDLE StartWorkerThread(WorkerEntry entry, void* argument);
 // calling thread's windows, so it can finish its last act; nothing posted
 // (no click, no key) is taken from the queue meanwhile.
 void WaitServingSentMessages(HANDLE thread);
-
-// Waits for a thread to end while serving the calling thread's messages;
-// pump takes one message and returns false when none is waiting.
-template <typename Pump>
-void WaitServingMessages(HANDLE thread, Pump&& pump) {
-  for (;;) {
-    DWORD woke = MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) return;
-    while (pump()) {
-    }
-  }
-}
