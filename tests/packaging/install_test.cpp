@@ -8,29 +8,23 @@
 
 #include "installation.h"
 #include "scratch_dir.h"
-#include "screenshot.h"
 #include "sorvan_process.h"
 
 namespace {
 
-const std::wstring kMainTitle = L"Tavrel文件加密 7.2 ";
 const std::wstring kTypeKey = L"Software\\Classes\\SORVANProgrammer.File";
 const std::wstring kOpenCommandKey = kTypeKey + L"\\shell\\open\\command";
 const std::wstring kExtensionKey = L"Software\\Classes\\.p6k";
 // A folder with blanks and Chinese, whose short form differs from its long one.
 const std::wstring kLongFolder = L"C:\\users\\Public\\我的 程序\\Tavrel 文件加密";
 
-// Starts a program as the Start menu does, waits for its window and closes it.
+// Starts the program, waits for its main window and closes it.
 long StartAndClose(const std::wstring& exe, const char* screenshot = nullptr) {
   SorvanProcess process(Ansi(exe), std::string());
   if (!process.started()) return -2;
   HWND main = process.WaitForWindow(kMainTitle);
   if (!main) return -1;
-  if (screenshot) {
-    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-    Sleep(300);
-    SaveScreenshot(main, SORVAN_SCREENSHOT_DIR, screenshot);
-  }
+  if (screenshot) Snapshot(main, screenshot);
   PostMessageW(main, WM_CLOSE, 0, 0);
   return process.WaitForExit();
 }

@@ -5,8 +5,10 @@
 #include <shobjidl.h>
 
 #include "scratch_dir.h"
+#include "screenshot.h"
 
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tavrel";
+const wchar_t kMainTitle[] = L"Tavrel文件加密 7.2 ";
 
 long RunToEnd(std::wstring commandLine, DWORD timeoutMs) {
   // Wine starts its desktop process for the first program that needs one, as
@@ -198,3 +200,10 @@ std::string Narrow(const std::wstring& wide, UINT codePage) {
 
 std::string Utf8(const std::wstring& text) { return Narrow(text, CP_UTF8); }
 std::string Ansi(const std::wstring& text) { return Narrow(text, CP_ACP); }
+
+void Snapshot(HWND window, const char* name) {
+  // The other process paints in its own time: ask for it, then give it time.
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  Sleep(300);
+  SaveScreenshot(window, SORVAN_SCREENSHOT_DIR, name);
+}

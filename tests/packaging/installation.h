@@ -45,5 +45,11 @@ void RemoveFolderTree(const std::wstring& folder);
 std::string Utf8(const std::wstring& text);
 std::string Ansi(const std::wstring& text);
 
+// The main window's title, by which a started program is found.
+extern const wchar_t kMainTitle[];
+// Saves the window as the screen shows it, once it has painted, in the
+// screenshots folder of the test command.
+void Snapshot(HWND window, const char* name);
+
 // One string of a file's version resource (its first language), or nothing.
 std::optional<std::wstring> VersionString(const std::wstring& file, const wchar_t* name);

@@ -6,13 +6,11 @@
 
 #include "installation.h"
 #include "scratch_dir.h"
-#include "screenshot.h"
 #include "sorvan_process.h"
 
 namespace {
 
 const std::wstring kProduct = L"Tavrel文件加密 " + WideText(SORVAN_VERSION);
-const std::wstring kMainTitle = L"Tavrel文件加密 7.2 ";
 const int kNext = 1, kCancel = 2;
 
 // A control's text read through the control itself, as it shows it now.
@@ -78,12 +76,6 @@ bool WaitForPage(HWND wizard, const std::wstring& text) {
     Sleep(20);
   }
   return false;
-}
-
-void Snapshot(HWND window, const char* name) {
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-  Sleep(300);
-  SaveScreenshot(window, SORVAN_SCREENSHOT_DIR, name);
 }
 
 void Click(HWND wizard, int id) { PostMessageW(GetDlgItem(wizard, id), BM_CLICK, 0, 0); }
