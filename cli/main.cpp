@@ -15,7 +15,8 @@
 
 namespace {
 
-const char kVersion[] = "p6k 1.0.0\n";
+// The release's version, given by the build from the one number in CMake.
+const char kVersion[] = "p6k " SORVAN_VERSION "\n";
 
 enum ExitStatus {
   kAllSucceeded = 0,

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Prepares a fresh Debian machine (as root) for building and testing.
+# Prepares a fresh Debian machine (as root) for building, testing and packaging.
 # Every step checks whether it is already done, so a second run is quick.
 set -euo pipefail
 
@@ -12,6 +12,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   time util-linux
   e2fsprogs dosfstools fusefat
+  nsis libarchive-tools dpkg-dev unzip groff-base
 )
 
 need_install=()

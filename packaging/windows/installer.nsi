@@ -1,0 +1,171 @@
+; The Windows installer: for the current user, without elevation, into
+; %LOCALAPPDATA%\Programs\Tavrel, with pages in Simplified Chinese; /S installs
+; and uninstalls silently. CMake (packaging/windows) builds it with
+;   makensis -INPUTCHARSET UTF8 -DPRODUCT_NSH=<generated product.nsh> installer.nsi
+; where product.nsh names the product, its version, its maker, the folder of
+; the files to install and the output.
+Unicode true
+!include /CHARSET=UTF8 "${PRODUCT_NSH}"
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavrel"
+!define SHORTCUT "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
+; What sorvan.exe registers on every start, in the user's classes.
+!define FILE_TYPE_ID "SORVANProgrammer.File"
+!define FILE_TYPE_KEY "Software\Classes\${FILE_TYPE_ID}"
+!define EXTENSION_KEY "Software\Classes\.p6k"
+
+Name "${PRODUCT_NAME} ${PRODUCT_VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\Tavrel"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+BrandingText "${PRODUCT_NAME} ${PRODUCT_VERSION}"
+
+!define MUI_ICON "${PRODUCT_ICON}"
+!define MUI_UNICON "${PRODUCT_ICON}"
+!define MUI_FINISHPAGE_RUN "$INSTDIR\sorvan.exe"
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "SimpChinese"
+
+; The installer's own version resource.
+VIProductVersion "${PRODUCT_VERSION}.0"
+VIFileVersion "${PRODUCT_VERSION}.0"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "ProductName" "${PRODUCT_NAME}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "ProductVersion" "${PRODUCT_VERSION}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "${COPYRIGHT}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileDescription" "${PRODUCT_NAME} 安装程序"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileVersion" "${PRODUCT_VERSION}"
+
+Section
+  SetShellVarContext current
+  SetOutPath "$INSTDIR"
+  File "${STAGE}/sorvan.exe"
+  File "${STAGE}/p6k.exe"
+  File "${STAGE}/default1.htm"
+  File "${STAGE}/使用说明.txt"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  CreateShortcut "${SHORTCUT}" "$INSTDIR\sorvan.exe"
+  Call WriteUninstallEntry
+SectionEnd
+
+Function WriteUninstallEntry
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${PRODUCT_VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\sorvan.exe,0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "URLInfoAbout" "${SITE_URL}"
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+FunctionEnd
+
+Section "Uninstall"
+  SetShellVarContext current
+  ; Before the files go: the program's short path is read from the disk.
+  Call un.ForgetFileTypeIfOurs
+  Delete "$INSTDIR\sorvan.exe"
+  Delete "$INSTDIR\p6k.exe"
+  Delete "$INSTDIR\default1.htm"
+  Delete "$INSTDIR\使用说明.txt"
+  Delete "$INSTDIR\uninstall.exe"
+  ; Only an empty folder goes: whatever the user put there stays.
+  RMDir "$INSTDIR"
+  Call un.ForgetEntryIfOurs
+SectionEnd
+
+; The entry and the shortcut belong to the installation the entry names; an
+; uninstaller run again later, or from a copy, leaves a newer one alone.
+Function un.ForgetEntryIfOurs
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 == ""
+  ${OrIf} $0 == $INSTDIR
+    Delete "${SHORTCUT}"
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ${EndIf}
+FunctionEnd
+
+; sorvan.exe writes its file type on every start and takes ".p6k" only when no
+; other program owns it. Both go when the type opens files with this
+; installation's sorvan.exe; a type that another copy of the program wrote
+; last, and another program's ".p6k", stay.
+Function un.ForgetFileTypeIfOurs
+  ReadRegStr $0 HKCU "${FILE_TYPE_KEY}\shell\open\command" ""
+  Call un.OpensWithThisInstallation
+  ${If} $1 != 1
+    Return
+  ${EndIf}
+  ReadRegStr $2 HKCU "${EXTENSION_KEY}" ""
+  ${If} $2 == "${FILE_TYPE_ID}"
+    DeleteRegKey HKCU "${EXTENSION_KEY}"
+  ${EndIf}
+  DeleteRegKey HKCU "${FILE_TYPE_KEY}"
+  ; SHCNE_ASSOCCHANGED: Explorer forgets the type's icon and command.
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+FunctionEnd
+
+; $1 = 1 when the command $0 starts with this installation's sorvan.exe, by
+; its short path (what the program writes) or its long one, bare or quoted.
+Function un.OpensWithThisInstallation
+  StrCpy $1 0
+  StrCpy $R0 "$INSTDIR\sorvan.exe"
+  Call un.CommandStartsWith
+  ${If} $1 != 1
+    Call un.ShortForm
+    Call un.CommandStartsWith
+  ${EndIf}
+FunctionEnd
+
+; $1 = 1 when the command $0 starts with the program $R0, bare and followed by
+; a blank or its end, or in quotes.
+Function un.CommandStartsWith
+  StrLen $R1 $R0
+  StrCpy $R2 $0 $R1
+  StrCpy $R3 $0 1 $R1
+  ${If} $R2 == $R0
+  ${AndIf} $R3 == " "
+    StrCpy $1 1
+  ${ElseIf} $0 == $R0
+    StrCpy $1 1
+  ${EndIf}
+  StrCpy $R2 '"$R0"'
+  StrLen $R1 $R2
+  StrCpy $R3 $0 $R1
+  ${If} $R3 == $R2
+    StrCpy $1 1
+  ${EndIf}
+FunctionEnd
+
+; $R0 in its short form. When its end no longer exists (files deleted by
+; hand), the part that still exists is shortened and the rest kept as it is,
+; which is its short form whenever those names fit 8.3, as "Tavrel" and
+; "sorvan.exe" do.
+Function un.ShortForm
+  StrCpy $R1 $R0
+  StrCpy $R2 ""
+  ${Do}
+    ${If} ${FileExists} $R1
+      GetFullPathName /SHORT $R3 $R1
+      ${If} $R3 != ""
+        StrCpy $R0 "$R3$R2"
+      ${EndIf}
+      Return
+    ${EndIf}
+    ${GetFileName} $R1 $R3
+    StrCpy $R2 "\$R3$R2"
+    ${GetParent} $R1 $R1
+  ${LoopUntil} $R1 == ""
+FunctionEnd

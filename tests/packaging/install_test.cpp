@@ -1,0 +1,206 @@
+// The installer in a Wine prefix made for these tests alone, as on a new
+// user's Windows: a silent install puts the files, the Start-menu shortcut and
+// the uninstall entry in place; the installed program starts and registers
+// ".p6k"; a silent uninstall takes all of it away again, and leaves another
+// program's ".p6k" and another copy's registration alone.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "installation.h"
+#include "scratch_dir.h"
+#include "sorvan_process.h"
+
+namespace {
+
+const std::wstring kTypeKey = L"Software\\Classes\\SORVANProgrammer.File";
+const std::wstring kOpenCommandKey = kTypeKey + L"\\shell\\open\\command";
+const std::wstring kExtensionKey = L"Software\\Classes\\.p6k";
+// A folder with blanks and Chinese, whose short form differs from its long one.
+const std::wstring kLongFolder = L"C:\\users\\Public\\我的 程序\\Tavrel 文件加密";
+
+// Starts the program, waits for its main window and closes it.
+long StartAndClose(const std::wstring& exe, const char* screenshot = nullptr) {
+  SorvanProcess process(Ansi(exe), std::string());
+  if (!process.started()) return -2;
+  HWND main = process.WaitForWindow(kMainTitle);
+  if (!main) return -1;
+  if (screenshot) Snapshot(main, screenshot);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  return process.WaitForExit();
+}
+
+std::wstring OpenCommandFor(const std::wstring& exe) { return ShortPathOf(exe) + L" \"%1\""; }
+
+class InstallTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (auto uninstall = ReadString(HKEY_CURRENT_USER, kUninstallKey, L"UninstallString"))
+      RunToEnd(*uninstall + L" /S");
+    for (const std::wstring& folder : {DefaultInstallFolder(), kLongFolder}) RemoveFolderTree(folder);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTypeKey.c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, kExtensionKey.c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\Other.File");
+  }
+
+  // Installs silently, into the given folder or the default one.
+  long Install(const std::wstring& folder = std::wstring()) {
+    std::wstring command = L"\"" + SetupProgram() + L"\" /S";
+    if (!folder.empty()) command += L" /D=" + folder;  // must come last, unquoted
+    return RunToEnd(command);
+  }
+
+  // Uninstalls silently by the entry's command, as Windows' settings run it.
+  long Uninstall() {
+    auto uninstall = ReadString(HKEY_CURRENT_USER, kUninstallKey, L"UninstallString");
+    return uninstall ? RunToEnd(*uninstall + L" /S") : -1;
+  }
+
+  void ExpectNothingOfTheInstallationLeft(const std::wstring& folder) {
+    EXPECT_FALSE(FolderExists(folder));
+    EXPECT_FALSE(FileExists(StartMenuShortcut()));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+  }
+};
+
+TEST_F(InstallTest, SilentInstallPutsFilesShortcutAndEntryInPlace) {
+  ASSERT_EQ(Install(), 0);
+  const std::wstring folder = DefaultInstallFolder();
+  DWORD bytes = 0;
+  for (const std::wstring& name : ReleaseFiles()) {
+    SCOPED_TRACE(Utf8(name));
+    std::optional<std::string> installed = ReadWholeFile(folder + L"\\" + name);
+    ASSERT_TRUE(installed.has_value());
+    EXPECT_TRUE(installed == ReadWholeFile(StagedFile(name))) << "differs from the staged file";
+    bytes += static_cast<DWORD>(installed->size());
+  }
+  std::optional<std::string> uninstaller = ReadWholeFile(folder + L"\\uninstall.exe");
+  ASSERT_TRUE(uninstaller.has_value());
+  bytes += static_cast<DWORD>(uninstaller->size());
+
+  EXPECT_EQ(ShortcutTarget(StartMenuShortcut()), folder + L"\\sorvan.exe");
+
+  struct Value { const wchar_t* name; std::wstring expected; } values[] = {
+      {L"DisplayName", L"Tavrel文件加密"},
+      {L"DisplayVersion", WideText(SORVAN_VERSION)},
+      {L"Publisher", L"塔维尔"},
+      {L"DisplayIcon", folder + L"\\sorvan.exe,0"},
+      {L"UninstallString", L"\"" + folder + L"\\uninstall.exe\""},
+      {L"InstallLocation", folder},
+  };
+  for (const Value& v : values)
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kUninstallKey, v.name), v.expected) << Utf8(v.name);
+  std::optional<DWORD> kib = ReadDword(HKEY_CURRENT_USER, kUninstallKey, L"EstimatedSize");
+  ASSERT_TRUE(kib.has_value());
+  EXPECT_NEAR(static_cast<double>(*kib), bytes / 1024.0, 8.0);
+
+  // For this user alone: nothing in the machine's part of the registry.
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST_F(InstallTest, InstallerAsksForNoElevation) {
+  HMODULE setup = LoadLibraryExW(SetupProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(setup, nullptr);
+  HRSRC found = FindResourceW(setup, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  ASSERT_NE(found, nullptr);
+  std::string manifest(static_cast<const char*>(LockResource(LoadResource(setup, found))),
+                       SizeofResource(setup, found));
+  FreeLibrary(setup);
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos) << manifest;
+}
+
+TEST_F(InstallTest, InstalledProgramStartsAndRegistersP6k) {
+  ASSERT_EQ(Install(), 0);
+  const std::wstring exe = DefaultInstallFolder() + L"\\sorvan.exe";
+  ASSERT_EQ(StartAndClose(exe, "installed_sorvan"), 0);
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kExtensionKey), std::wstring(L"SORVANProgrammer.File"));
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kOpenCommandKey), OpenCommandFor(exe));
+}
+
+TEST_F(InstallTest, SilentUninstallRemovesEverything) {
+  // The default folder, and one whose short path is not its long one: the
+  // program registers itself by its short path.
+  for (const std::wstring& chosen : {std::wstring(), kLongFolder}) {
+    const std::wstring folder = chosen.empty() ? DefaultInstallFolder() : chosen;
+    SCOPED_TRACE(Utf8(folder));
+    ASSERT_EQ(Install(chosen), 0);
+    ASSERT_EQ(StartAndClose(folder + L"\\sorvan.exe"), 0);
+    ASSERT_EQ(ReadString(HKEY_CURRENT_USER, kOpenCommandKey), OpenCommandFor(folder + L"\\sorvan.exe"));
+
+    EXPECT_EQ(Uninstall(), 0);
+    ExpectNothingOfTheInstallationLeft(folder);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kExtensionKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTypeKey));
+  }
+}
+
+TEST_F(InstallTest, AnotherProgramsP6kStays) {
+  WriteString(HKEY_CURRENT_USER, kExtensionKey, L"Other.File");
+  WriteString(HKEY_CURRENT_USER, L"Software\\Classes\\Other.File\\shell\\open\\command",
+              L"C:\\other\\viewer.exe \"%1\"");
+  ASSERT_EQ(Install(), 0);
+  ASSERT_EQ(StartAndClose(DefaultInstallFolder() + L"\\sorvan.exe"), 0);
+  ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, kTypeKey));  // the program writes its own type all the same
+
+  EXPECT_EQ(Uninstall(), 0);
+  ExpectNothingOfTheInstallationLeft(DefaultInstallFolder());
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kExtensionKey), std::wstring(L"Other.File"));
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, L"Software\\Classes\\Other.File\\shell\\open\\command"),
+            std::wstring(L"C:\\other\\viewer.exe \"%1\""));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTypeKey));
+}
+
+TEST_F(InstallTest, AnotherCopysRegistrationStays) {
+  // The portable copy, started after the installed one, owns the type now.
+  ASSERT_EQ(Install(), 0);
+  ASSERT_EQ(StartAndClose(DefaultInstallFolder() + L"\\sorvan.exe"), 0);
+  ScratchDir portable;
+  const std::wstring copy = WideText(portable / "sorvan.exe");
+  ASSERT_TRUE(CopyFileW(StagedFile(L"sorvan.exe").c_str(), copy.c_str(), FALSE));
+  ASSERT_EQ(StartAndClose(copy), 0);
+
+  EXPECT_EQ(Uninstall(), 0);
+  ExpectNothingOfTheInstallationLeft(DefaultInstallFolder());
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kExtensionKey), std::wstring(L"SORVANProgrammer.File"));
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kOpenCommandKey), OpenCommandFor(copy));
+}
+
+TEST_F(InstallTest, UninstallAfterTheFilesWereDeletedByHand) {
+  for (const std::wstring& chosen : {std::wstring(), kLongFolder}) {
+    const std::wstring folder = chosen.empty() ? DefaultInstallFolder() : chosen;
+    SCOPED_TRACE(Utf8(folder));
+    ASSERT_EQ(Install(chosen), 0);
+    ASSERT_EQ(StartAndClose(folder + L"\\sorvan.exe"), 0);
+    for (const std::wstring& name : ReleaseFiles()) ASSERT_TRUE(DeleteFileW((folder + L"\\" + name).c_str()));
+
+    EXPECT_EQ(Uninstall(), 0);
+    ExpectNothingOfTheInstallationLeft(folder);
+    // The registration named the deleted program, so it goes too.
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kExtensionKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTypeKey));
+  }
+}
+
+TEST_F(InstallTest, UninstallingAgainDoesNoHarm) {
+  const std::wstring first = DefaultInstallFolder();
+  ASSERT_EQ(Install(), 0);
+  ScratchDir kept;
+  const std::wstring uninstaller = WideText(kept / "uninstall.exe");
+  ASSERT_TRUE(CopyFileW((first + L"\\uninstall.exe").c_str(), uninstaller.c_str(), FALSE));
+  ASSERT_EQ(Uninstall(), 0);
+  ExpectNothingOfTheInstallationLeft(first);
+
+  // Meanwhile another program took ".p6k" and the product was installed again
+  // elsewhere; the old uninstaller, run for the old folder, touches neither.
+  WriteString(HKEY_CURRENT_USER, kExtensionKey, L"Other.File");
+  ASSERT_EQ(Install(kLongFolder), 0);
+  ASSERT_EQ(StartAndClose(kLongFolder + L"\\sorvan.exe"), 0);
+  EXPECT_EQ(RunToEnd(L"\"" + uninstaller + L"\" /S _?=" + first), 0);
+
+  for (const std::wstring& name : ReleaseFiles()) EXPECT_TRUE(FileExists(kLongFolder + L"\\" + name));
+  EXPECT_EQ(ShortcutTarget(StartMenuShortcut()), kLongFolder + L"\\sorvan.exe");
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation"), kLongFolder);
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kExtensionKey), std::wstring(L"Other.File"));
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kOpenCommandKey), OpenCommandFor(kLongFolder + L"\\sorvan.exe"));
+}
+
+}  // namespace
