@@ -5,5 +5,7 @@ export WINEPREFIX="${WINEPREFIX:-$here/../build/wineprefix}"
 export WINEARCH=win32
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Gecko or Mono prompt; no menu entries or file associations written into
+# the desktop of the user who runs the tests.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 exec wine "$@"

@@ -8,9 +8,6 @@ set -uo pipefail
 export WINEPREFIX="$(realpath -m "$1")"
 shift
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
-# Wine's menu builder would copy the Start-menu shortcut into this machine's
-# own desktop menus.
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 
 if [[ -z "${DISPLAY:-}" ]]; then
   echo "fresh_prefix.sh: the windows need an X display (the test command starts Xvfb)" >&2
