@@ -36,10 +36,7 @@ std::string ShortExecutablePath() {
 
 bool HasIconAtIndex(const std::string& executable, int index) {
   // ExtractIcon answers 1 for a file that is no executable and null for no icon.
-  std::wstring wide(executable.size() + 1, L'\0');
-  wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
-      CP_ACP, 0, executable.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1));
-  HICON icon = ExtractIconW(GetModuleHandleW(nullptr), wide.c_str(), index);
+  HICON icon = ExtractIconW(GetModuleHandleW(nullptr), ansi_text::ToWide(executable).c_str(), index);
   if (reinterpret_cast<UINT_PTR>(icon) <= 1) return false;
   DestroyIcon(icon);
   return true;

@@ -30,6 +30,16 @@ std::string FromWide(const std::wstring& wide, bool* exact) {
 
 std::string FromWide(const wchar_t* wide) { return FromWide(std::wstring(wide ? wide : L"")); }
 
+std::wstring ToWide(const std::string& ansi) {
+  int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(),
+                                   static_cast<int>(ansi.size()), nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), static_cast<int>(ansi.size()),
+                      &wide[0], length);
+  return wide;
+}
+
 std::vector<std::string> CommandLineArguments() {
   std::vector<std::string> arguments;
   int count = 0;

@@ -15,6 +15,10 @@ namespace ansi_text {
 std::string FromWide(const std::wstring& wide, bool* exact = nullptr);
 std::string FromWide(const wchar_t* wide);
 
+// ANSI text (a path) as UTF-16, exactly; empty when it is not valid text of
+// the code page.
+std::wstring ToWide(const std::string& ansi);
+
 // The program's arguments, its name first, split by the run-time library's
 // quoting rules from the UTF-16 command line and narrowed as above.
 std::vector<std::string> CommandLineArguments();

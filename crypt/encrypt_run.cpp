@@ -23,9 +23,8 @@ Outcome CheckSource(FileSystem& fs, FileHandle source, const std::string& path,
   return Outcome::Done;
 }
 
-FileWork WriteContainer(FileSystem& fs, FileHandle source, const std::string& path,
-                        const RunSettings& settings, const BytesDoneCallback& bytesDone,
-                        FileWork work) {
+FileWork WriteContainer(FileSystem& fs, const std::string& path, const RunSettings& settings,
+                        const BytesDoneCallback& bytesDone, FileWork work) {
   SplitName split = SplitPath(path, settings.rules);
   std::optional<std::string> extension = container_text::ToContainer(split.extension);
   if (!extension) {
@@ -34,7 +33,7 @@ FileWork WriteContainer(FileSystem& fs, FileHandle source, const std::string& pa
   }
   std::uint64_t length = work.sourceStamp.size;
   OutputJob job;
-  job.source = source;
+  job.source = work.source;
   job.dataLength = length;
   job.mask = container::DataMask(settings.key, length);
   job.tail = container::BuildTrailer(*extension, settings.key);
@@ -52,7 +51,7 @@ FileWork EncryptFile(FileSystem& fs, const std::string& path, const RunSettings&
   FileWork work = OpenSource(fs, path);
   if (work.outcome != Outcome::Done) return work;
   work.outcome = CheckSource(fs, work.source, path, work.sourceStamp, settings.key);
-  if (work.outcome == Outcome::Done) work = WriteContainer(fs, work.source, path, settings, bytesDone, work);
+  if (work.outcome == Outcome::Done) work = WriteContainer(fs, path, settings, bytesDone, work);
   return work;
 }
 

@@ -85,49 +85,57 @@ MoveResult RenameNoReplace(const std::string& from, const std::string& to) {
 const std::uint32_t kChangeEvents = IN_MODIFY | IN_ATTRIB | IN_MOVE_SELF | IN_DELETE_SELF;
 
 // Watches on the open sources, all in one inotify instance: an instance per
-// file would cost a wait for the kernel each time one is closed.
+// file would cost a wait for the kernel each time one is closed. A source
+// without a watch (no inotify, no /proc and a name that no longer stands for
+// it) has only its stamp compared.
 class ChangeWatches {
  public:
   ~ChangeWatches() {
     if (m_inotify >= 0) close(m_inotify);
   }
 
-  // A watch on the very file behind fd, or -1 when none can be had (the
-  // stamp comparison then stands alone). Without /proc the watch goes on the
+  // Watches the very file behind fd. Without /proc the watch goes on the
   // name, and is kept only if the name still stands for the open file.
-  int Watch(int fd, const std::string& path) {
+  void Watch(int fd, const std::string& path) {
     std::lock_guard<std::mutex> hold(m_lock);
     if (m_inotify < 0) m_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (m_inotify < 0) return -1;
+    if (m_inotify < 0) return;
     std::string self = "/proc/self/fd/" + std::to_string(fd);
     int watch = inotify_add_watch(m_inotify, self.c_str(), kChangeEvents);
     if (watch < 0) {
       struct stat open, named;
       watch = inotify_add_watch(m_inotify, path.c_str(), kChangeEvents | IN_DONT_FOLLOW);
-      if (watch >= 0 && !(fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 &&
-                          open.st_dev == named.st_dev && open.st_ino == named.st_ino)) {
-        Release(watch);
-        return -1;
+      if (watch < 0) return;
+      if (!(fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 &&
+            open.st_dev == named.st_dev && open.st_ino == named.st_ino)) {
+        if (!m_watched.count(watch)) inotify_rm_watch(m_inotify, watch);
+        return;
       }
     }
-    if (watch >= 0) ++m_watched[watch].users;  // one file opened twice shares its watch
-    return watch;
+    ++m_watched[watch].users;  // one file opened twice shares its watch
+    m_watchOf[fd] = watch;
   }
 
-  bool SawChange(int watch) {
+  // True when the watch of fd saw a change since the open.
+  bool SawChange(int fd) {
     std::lock_guard<std::mutex> hold(m_lock);
+    auto watch = m_watchOf.find(fd);
+    if (watch == m_watchOf.end()) return false;
     Drain();
-    auto found = m_watched.find(watch);
-    return found == m_watched.end() || found->second.changed;
+    return m_watched[watch->second].changed;
   }
 
-  void Unwatch(int watch) {
+  void Unwatch(int fd) {
     std::lock_guard<std::mutex> hold(m_lock);
+    auto watch = m_watchOf.find(fd);
+    if (watch == m_watchOf.end()) return;
     Drain();
-    auto found = m_watched.find(watch);
-    if (found == m_watched.end() || --found->second.users > 0) return;
-    m_watched.erase(found);
-    Release(watch);
+    auto watched = m_watched.find(watch->second);
+    if (--watched->second.users == 0) {
+      inotify_rm_watch(m_inotify, watch->second);
+      m_watched.erase(watched);
+    }
+    m_watchOf.erase(watch);
   }
 
  private:
@@ -135,8 +143,6 @@ class ChangeWatches {
     int users = 0;
     bool changed = false;
   };
-
-  void Release(int watch) { inotify_rm_watch(m_inotify, watch); }
 
   void Drain() {
     alignas(inotify_event) char events[4096];
@@ -158,7 +164,8 @@ class ChangeWatches {
 
   std::mutex m_lock;
   int m_inotify = -1;
-  std::map<int, Watched> m_watched;
+  std::map<int, Watched> m_watched;  // watch -> what it saw
+  std::map<int, int> m_watchOf;      // open source -> its watch
 };
 
 class PosixFileSystem : public FileSystem {
@@ -174,11 +181,7 @@ class PosixFileSystem : public FileSystem {
       return false;
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    int watch = m_changes.Watch(fd, path);
-    if (watch >= 0) {
-      std::lock_guard<std::mutex> hold(m_lock);
-      m_watchOf[fd] = watch;
-    }
+    m_changes.Watch(fd, path);
     file = fd;
     return true;
   }
@@ -235,12 +238,7 @@ class PosixFileSystem : public FileSystem {
   bool Flush(FileHandle file) override { return fsync(Fd(file)) == 0; }
 
   bool Close(FileHandle file) override {
-    int watch = WatchOf(file);
-    if (watch >= 0) {
-      m_changes.Unwatch(watch);
-      std::lock_guard<std::mutex> hold(m_lock);
-      m_watchOf.erase(Fd(file));
-    }
+    m_changes.Unwatch(Fd(file));
     return close(Fd(file)) == 0;
   }
 
@@ -261,8 +259,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool Unchanged(FileHandle file, const std::string& path, const FileStamp& stamp) override {
-    int watch = WatchOf(file);
-    if (watch >= 0 && m_changes.SawChange(watch)) return false;
+    if (m_changes.SawChange(Fd(file))) return false;
     struct stat open, named;
     if (fstat(Fd(file), &open) != 0 || StampOf(open) != stamp) return false;
     // The name may meanwhile stand for another file (a rename over it).
@@ -275,15 +272,7 @@ class PosixFileSystem : public FileSystem {
   }
 
  private:
-  int WatchOf(FileHandle file) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    auto found = m_watchOf.find(Fd(file));
-    return found == m_watchOf.end() ? -1 : found->second;
-  }
-
   ChangeWatches m_changes;
-  std::mutex m_lock;
-  std::map<int, int> m_watchOf;  // open source -> its watch
 };
 
 }  // namespace

@@ -23,7 +23,7 @@ HANDLE OpenForFacts(const std::wstring& path) {
 
 PathKind KindOfPath(const std::string& path) {
   // A "?" or "*" holds the place of a character the code page could not hold.
-  std::wstring wide = win32_paths::Wide(path);
+  std::wstring wide = ansi_text::ToWide(path);
   if (wide.empty() || path.find_first_of("?*") != std::string::npos) return PathKind::Missing;
   DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
@@ -37,7 +37,7 @@ PathKind KindOfPath(const std::string& path) {
 }
 
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
-  std::wstring wide = win32_paths::Wide(folder);
+  std::wstring wide = ansi_text::ToWide(folder);
   if (wide.empty()) return false;
   if (wide.back() != L'\\' && wide.back() != L'/') wide += L'\\';
   WIN32_FIND_DATAW data;
@@ -59,7 +59,7 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
 bool SameFile(const std::string& a, const std::string& b) {
   BY_HANDLE_FILE_INFORMATION first, second;
   for (auto [path, info] : {std::make_pair(&a, &first), std::make_pair(&b, &second)}) {
-    std::wstring wide = win32_paths::Wide(*path);
+    std::wstring wide = ansi_text::ToWide(*path);
     HANDLE handle = wide.empty() ? INVALID_HANDLE_VALUE : OpenForFacts(wide);
     if (handle == INVALID_HANDLE_VALUE) return false;
     bool known = GetFileInformationByHandle(handle, info) != FALSE;

@@ -1,5 +1,7 @@
 #include "win32_paths.h"
 
+#include "ansi_text.h"
+
 #include <vector>
 
 namespace win32_paths {
@@ -44,18 +46,8 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-std::wstring Wide(const std::string& path) {
-  int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(),
-                                   static_cast<int>(path.size()), nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()),
-                      &wide[0], length);
-  return wide;
-}
-
 bool StandsUnderItsOwnName(HANDLE handle, const std::string& path) {
-  std::wstring full = FullPath(Wide(path));
+  std::wstring full = FullPath(ansi_text::ToWide(path));
   while (full.size() > 3 && full.back() == L'\\') full.pop_back();  // "C:\dir\" is "C:\dir"
   std::size_t slash = full.find_last_of(L'\\');
   if (full.empty() || slash == std::wstring::npos) return false;

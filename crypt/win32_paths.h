@@ -7,10 +7,6 @@
 // What a Windows path really names. Internal to the engine's Windows halves.
 namespace win32_paths {
 
-// The ANSI path as UTF-16, exactly; empty when it is not valid text of the
-// code page.
-std::wstring Wide(const std::string& path);
-
 // True when the opened file or folder is what its own name in its own folder
 // names, and not reached through a link or junction. Attributes do not tell:
 // under Wine a Unix link shows none. So the final path of the handle is

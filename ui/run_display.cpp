@@ -18,8 +18,6 @@ void RunDisplay::RunStarted(RunKind run) {
   EnableWindow(encrypting ? m_encrypt : m_decrypt, FALSE);
 }
 
-void RunDisplay::RowStarted(int, const std::string&) {}
-
 void RunDisplay::BytesDone(int, std::uint64_t done, std::uint64_t total) {
   int position = ProgressSteps(total).PositionAfter(done);
   if (position >= 0) m_position = position;

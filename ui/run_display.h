@@ -20,7 +20,6 @@ class RunDisplay : public RunListener {
   RunDisplay(ListView& list, ProgressBar& bar, HWND encryptButton, HWND decryptButton);
 
   void RunStarted(RunKind run) override;
-  void RowStarted(int row, const std::string& path) override;
   void BytesDone(int row, std::uint64_t done, std::uint64_t total) override;
   void RowFinished(int row, const RowResult& result) override;
   void RunEnded(RunKind run) override;

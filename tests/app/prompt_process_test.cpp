@@ -37,6 +37,15 @@ struct Prompt {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     return read;
   }
+  // "解密" with the right password fails with text, the prompt stays, and
+  // "取消" then ends the program.
+  void FailsThenCancel(const std::wstring& text) {
+    Type(L"pw");
+    EXPECT_EQ(Decrypt(), std::make_pair(std::wstring(L"error"), text));
+    EXPECT_TRUE(IsWindow(window));
+    ClickButton(window, IDCANCEL);
+    EXPECT_EQ(process.WaitForExit(), 0);
+  }
 };
 
 const std::string kContent = "the secret content";
@@ -181,11 +190,7 @@ TEST_F(PromptTest, FailuresKeepThePromptOpen) {
     std::vector<std::string> names = dir.Names();
     Prompt prompt(container);
     ASSERT_NE(prompt.window, nullptr);
-    prompt.Type(L"pw");
-    EXPECT_EQ(prompt.Decrypt(), std::make_pair(std::wstring(L"error"), c.text));
-    EXPECT_TRUE(IsWindow(prompt.window));
-    ClickButton(prompt.window, IDCANCEL);
-    EXPECT_EQ(prompt.process.WaitForExit(), 0);
+    prompt.FailsThenCancel(c.text);
     EXPECT_EQ(ReadBytes(container), before);
     EXPECT_EQ(dir.Names(), names);
     DeleteFileA((dir / "x.txt").c_str());
@@ -203,11 +208,7 @@ TEST_F(PromptTest, LinksAndLookAlikeNamesOpenNothing) {
   for (const std::wstring& file : {WideText(dir / "link.p6k"), WideText(dir.path()) + L"x\u00B9.p6k"}) {
     Prompt prompt(file);
     ASSERT_NE(prompt.window, nullptr);
-    prompt.Type(L"pw");
-    EXPECT_EQ(prompt.Decrypt(),
-              std::make_pair(std::wstring(L"error"), std::wstring(L"Failed to open file,Please try again later!")));
-    ClickButton(prompt.window, IDCANCEL);
-    EXPECT_EQ(prompt.process.WaitForExit(), 0);
+    prompt.FailsThenCancel(L"Failed to open file,Please try again later!");
   }
   EXPECT_EQ(outside.Names(), std::vector<std::string>{"box.p6k"});
   EXPECT_EQ(dir.Names(), (std::vector<std::string>{"link.p6k", "x.p6k", "x1.p6k"}));
@@ -220,11 +221,7 @@ TEST_F(PromptTest, ContainerHeldOpenByAnotherProcess) {
   ASSERT_TRUE(lock.held());
   Prompt prompt(container);
   ASSERT_NE(prompt.window, nullptr);
-  prompt.Type(L"pw");
-  EXPECT_EQ(prompt.Decrypt(),
-            std::make_pair(std::wstring(L"error"), std::wstring(L"Failed to open file,Please try again later!")));
-  ClickButton(prompt.window, IDCANCEL);
-  EXPECT_EQ(prompt.process.WaitForExit(), 0);
+  prompt.FailsThenCancel(L"Failed to open file,Please try again later!");
 }
 
 }  // namespace
