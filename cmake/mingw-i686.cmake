@@ -11,6 +11,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
+# Both Windows trees build on every machine; a warning in either word size
+# (a truncated pointer, a mismatched cast) stops the build where it is made.
+set(CMAKE_C_FLAGS_INIT "-Werror")
+set(CMAKE_CXX_FLAGS_INIT "-Werror")
+
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Windows test programs run under Wine, so one ctest runs both builds.

@@ -21,7 +21,8 @@ bool InitWebPanelHosting() {
   if (g_getControl) return true;
   HMODULE atl = LoadLibraryW(L"atl.dll");
   if (!atl) return false;
-  auto init = reinterpret_cast<AtlAxWinInitProc>(GetProcAddress(atl, "AtlAxWinInit"));
+  auto init = reinterpret_cast<AtlAxWinInitProc>(
+      reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
   auto getControl = reinterpret_cast<AtlAxGetControlProc>(
       reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
   // The module stays loaded: the host class's procedure lives in it.

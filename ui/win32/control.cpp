@@ -4,6 +4,9 @@
 
 namespace {
 const UINT_PTR kSubclassId = 0x50766E;
+// FromHandle reads the object back from a window property: MinGW's 64-bit
+// comctl32 import library has no GetWindowSubclass.
+const wchar_t kControlProperty[] = L"sorvan.Control";
 }
 
 Control::~Control() { Detach(); }
@@ -14,6 +17,10 @@ bool Control::Attach(HWND window) {
   if (!window || !SetWindowSubclass(window, &Control::SubclassProc, kSubclassId,
                                     reinterpret_cast<DWORD_PTR>(this)))
     return false;
+  if (!SetPropW(window, kControlProperty, this)) {
+    RemoveWindowSubclass(window, &Control::SubclassProc, kSubclassId);
+    return false;
+  }
   m_hWnd = window;
   PreSubclassWindow();
   return true;
@@ -22,14 +29,13 @@ bool Control::Attach(HWND window) {
 void Control::Detach() {
   if (!m_hWnd) return;
   RemoveWindowSubclass(m_hWnd, &Control::SubclassProc, kSubclassId);
+  RemovePropW(m_hWnd, kControlProperty);
   m_hWnd = nullptr;
 }
 
 Control* Control::FromHandle(HWND window) {
-  DWORD_PTR self = 0;
-  if (!window || !GetWindowSubclass(window, &Control::SubclassProc, kSubclassId, &self))
-    return nullptr;
-  return reinterpret_cast<Control*>(self);
+  if (!window) return nullptr;
+  return static_cast<Control*>(GetPropW(window, kControlProperty));
 }
 
 bool Control::OnReflectedMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
