@@ -34,7 +34,7 @@ struct Prompt {
     if (!box) return {};
     std::pair<std::wstring, std::wstring> read = {WindowText(box), BoxText(box)};
     if (icon) *icon = BoxHasIcon(box);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    DismissBox(box);
     return read;
   }
   // "解密" with the right password fails with text, the prompt stays, and
@@ -97,7 +97,7 @@ TEST_F(PromptTest, QuotedPathWithSpacesAndThePrintVerb) {
   HWND box = process.WaitForBox(window);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(BoxText(box), L"文件解密成功");
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  DismissBox(box);
   EXPECT_EQ(process.WaitForExit(), 0);
   EXPECT_EQ(ReadBytes(folder + "\\a b.doc"), kContent);
 }

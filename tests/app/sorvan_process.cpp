@@ -73,4 +73,9 @@ long SorvanProcess::WaitForExit(DWORD timeoutMs) {
 
 std::string SorvanExecutable() { return WinePath(SORVAN_EXE); }
 
+void DismissBox(HWND box) {
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  for (int waited = 0; waited < 10000 && IsWindow(box); waited += 10) Sleep(10);
+}
+
 void ClickButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

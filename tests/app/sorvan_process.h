@@ -30,5 +30,9 @@ class SorvanProcess {
 // The program under test, as a Windows path.
 std::string SorvanExecutable();
 
+// Presses OK of a message box and waits until it is gone, so that the next
+// look for a box cannot find this one again while it closes.
+void DismissBox(HWND box);
+
 // Presses a button of another process's window the way a click does.
 void ClickButton(HWND dialog, int id);
