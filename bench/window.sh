@@ -21,7 +21,9 @@ SMALL_FILES="${SMALL_FILES:-400}"
 SMALL_BYTES="${SMALL_BYTES:-3000}"
 LARGE_FILES="${LARGE_FILES:-2}"
 LARGE_MIB="${LARGE_MIB:-96}"
-WIN="$ROOT/build/win32"
+source "$ROOT/scripts/wine-env.sh"
+WIN="$ROOT/$(windows_tree)"
+echo "The window and p6k.exe on $SORVAN_WINE_ARCH: $SORVAN_WINE_ARCH_REASON"
 for f in sorvan.exe p6k.exe bench/window_run.exe; do
   [[ -f "$WIN/$f" ]] || { echo "no $WIN/$f: build first (bash scripts/build.sh)" >&2; exit 1; }
 done
@@ -34,7 +36,6 @@ DROP="$ROOT/build/bench/xdnd_drop"
 mkdir -p "$(dirname "$DROP")"
 gcc -O2 -o "$DROP" "$ROOT/bench/xdnd_drop.c" -lX11
 
-source "$ROOT/scripts/wine-env.sh"
 prepare_wine_prefix
 [[ -n "${DISPLAY:-}" ]] || start_display
 trap stop_wine_and_display EXIT

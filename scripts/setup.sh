@@ -2,11 +2,14 @@
 # Prepares a fresh Debian machine (as root) for building, testing and packaging.
 # Every step checks whether it is already done, so a second run is quick.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/windows-arch.sh"
 
+# Both Windows builds are compiled on every machine; 64-bit Wine runs on
+# every one, 32-bit Wine only where the kernel runs 32-bit code.
 PACKAGES=(
   cmake g++ googletest
-  g++-mingw-w64-i686 mingw-w64-tools
-  wine wine32:i386 fonts-wine
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
+  wine wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
   locales fonts-wqy-microhei
   clang libclang-rt-14-dev
@@ -15,13 +18,15 @@ PACKAGES=(
   nsis libarchive-tools dpkg-dev unzip groff-base
 )
 
+if runs_32bit_code; then PACKAGES+=(wine32:i386); fi
+
 need_install=()
 for p in "${PACKAGES[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || need_install+=("$p")
 done
 
 if ((${#need_install[@]})); then
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [[ " ${need_install[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both trees with the test host 127.0.0.1,
-# and runs every test: natively, then the Windows builds under Wine.
+# Installs what is missing, builds every tree with the test host 127.0.0.1,
+# and runs every test: natively, then the Windows build this machine runs
+# under Wine (i686 where the kernel runs 32-bit code, else x86_64; see
+# scripts/windows-arch.sh).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
@@ -8,6 +10,7 @@ bash "$ROOT/scripts/setup.sh"
 SORVAN_SITE_HOST=127.0.0.1 bash "$ROOT/scripts/build.sh"
 
 source "$ROOT/scripts/wine-env.sh"
+echo "Windows tests on $SORVAN_WINE_ARCH ($(windows_tree)): $SORVAN_WINE_ARCH_REASON"
 prepare_wine_prefix
 start_display
 trap stop_wine_and_display EXIT
@@ -31,7 +34,7 @@ run_ctest() {
 }
 
 run_ctest "$ROOT/build/native"
-run_ctest "$ROOT/build/win32"
+run_ctest "$ROOT/$(windows_tree)"
 
 # The window tests leave BMP screenshots for a reviewer; they become PNG here.
 cmake -DDIR="$ROOT/build/screenshots" -P "$ROOT/scripts/convert_screenshots.cmake" ||
@@ -55,5 +58,6 @@ rm -f "$fuzz_log"
 
 # ctest counts a test program, or a group of its tests, as one test; the
 # programs hold the cases.
-echo "ctest and fuzz: $passed passed, $skipped skipped, $failed failed"
+echo "ctest and fuzz: $passed passed, $skipped skipped, $failed failed" \
+  "(Windows tests on $SORVAN_WINE_ARCH: $SORVAN_WINE_ARCH_REASON)"
 [[ $failed -eq 0 ]]

@@ -1,14 +1,40 @@
-# Sourced by the build-and-run and the test scripts: the Wine prefix inside
-# the build folder, a private X display, and a persistent wineserver.
+# Sourced by the build-and-run, test and benchmark scripts and by the Wine
+# runner of the Windows trees: the Wine of the chosen Windows build (see
+# windows-arch.sh), its prefix inside the build folder, a private X display,
+# and a persistent wineserver.
 
 ROOT="${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
-export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix}"
-export WINEARCH=win32
-export WINEDEBUG=-all
+source "$ROOT/scripts/windows-arch.sh"
+choose_windows_arch || return
+
+# Debian's wine wrapper and wineboot take the 32-bit loader whenever it is
+# installed, whether or not the kernel can run it, so the loader and the
+# server of the chosen word size are named here. Other Wine installations
+# keep theirs on the PATH.
+if [[ "$SORVAN_WINE_ARCH" == x86_64 ]]; then
+  export WINEARCH=win64
+  export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix64}"
+  SORVAN_WINE=/usr/lib/wine/wine64 SORVAN_WINESERVER=/usr/lib/wine/wineserver64
+  [[ -x "$SORVAN_WINE" ]] || SORVAN_WINE=wine64
+else
+  export WINEARCH=win32
+  export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix}"
+  SORVAN_WINE=/usr/lib/wine/wine SORVAN_WINESERVER=/usr/lib/wine/wineserver32
+  [[ -x "$SORVAN_WINE" ]] || SORVAN_WINE=wine
+fi
+[[ -x "$SORVAN_WINESERVER" ]] || SORVAN_WINESERVER=wineserver
+# A program that Wine starts from Windows (a test's child, an installer's
+# uninstaller) is started by the same loader and server.
+export WINELOADER="$SORVAN_WINE" WINESERVER="$SORVAN_WINESERVER"
+export WINEDEBUG="${WINEDEBUG:--all}"
 # No Gecko or Mono prompt; no menu entries or file associations written into
 # the desktop of the user who runs the tests.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+
+# Every script says wine and wineserver and gets the chosen word size's.
+wine() { "$SORVAN_WINE" "$@"; }
+wineserver() { "$SORVAN_WINESERVER" "$@"; }
 
 # Creates the prefix once: code page 936 comes from LANG; Managed=N gives
 # windows their own captions without a window manager.
@@ -16,7 +42,7 @@ prepare_wine_prefix() {
   if [[ -f "$WINEPREFIX/.sorvan-ready" ]]; then return; fi
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
-  wineboot -i >/dev/null 2>&1 || true
+  wine wineboot -i >/dev/null 2>&1 || true
   wineserver -w
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   wineserver -w
@@ -42,7 +68,7 @@ start_display() {
 # keep the runner waiting; one started here, detached, serves every test.
 start_wineserver() {
   # One that is already running (a developer's own) serves as well.
-  setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+  setsid "$SORVAN_WINESERVER" -p </dev/null >/dev/null 2>&1 || true
   wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 }
 
