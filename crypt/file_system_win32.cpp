@@ -24,13 +24,14 @@ bool GetInformation(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
 class Win32FileSystem : public FileSystem {
  public:
   bool OpenExisting(const std::string& path, FileHandle& file) override {
-    // A "?" or "*" stands where a name could not be held in the code page;
-    // such a path names no file of ours, whatever the system makes of it.
-    if (path.find_first_of("?*") != std::string::npos) return false;
+    // A path that cannot stand for one file as written names no file of ours,
+    // whatever the system would make of it (see LongPath).
+    std::wstring wide = win32_paths::LongPath(path);
+    if (wide.empty()) return false;
     // Sharing only reading keeps every other writer out until the row ends;
     // DELETE lets the row remove the very file it read. A real link or
     // junction is opened as itself and refused by its attributes.
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
                            nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info;
@@ -73,7 +74,9 @@ class Win32FileSystem : public FileSystem {
   }
 
   CreateResult CreateNew(const std::string& path, FileHandle, FileHandle& file) override {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    std::wstring wide = win32_paths::LongPath(path);
+    if (wide.empty()) return CreateResult::Failed;
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       DWORD error = GetLastError();
@@ -101,8 +104,11 @@ class Win32FileSystem : public FileSystem {
   bool Close(FileHandle file) override { return CloseHandle(Handle(file)) != FALSE; }
 
   MoveResult MoveNoReplace(const std::string& from, const std::string& to) override {
+    std::wstring wideFrom = win32_paths::LongPath(from), wideTo = win32_paths::LongPath(to);
+    if (wideFrom.empty() || wideTo.empty()) return MoveResult::Failed;
     for (int attempt = 0;; ++attempt) {
-      if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return MoveResult::Moved;
+      if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH))
+        return MoveResult::Moved;
       DWORD error = GetLastError();
       if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || Exists(to))
         return MoveResult::Taken;
@@ -111,10 +117,14 @@ class Win32FileSystem : public FileSystem {
     }
   }
 
-  bool Delete(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
+  bool Delete(const std::string& path) override {
+    std::wstring wide = win32_paths::LongPath(path);
+    return !wide.empty() && DeleteFileW(wide.c_str()) != FALSE;
+  }
 
   bool Exists(const std::string& path) override {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    std::wstring wide = win32_paths::LongPath(path);
+    return !wide.empty() && GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 
   // Nobody else could write, rename or remove the file while it was open;

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cwchar>
+
 #include "ansi_text.h"
 #include "path_facts.h"
 #include "win32_paths.h"
@@ -19,12 +21,27 @@ HANDLE OpenForFacts(const std::wstring& path) {
                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
+// A name Windows cannot hold, which Linux allows and Wine shows as it is:
+// a separator or another character Windows forbids in a name, or a trailing
+// dot or space, which the system would drop and so reach another file.
+bool IsForbiddenInName(wchar_t c) { return c < 0x20 || std::wcschr(L"\\/:*?\"<>|", c) != nullptr; }
+
+// The name as a row shows it: a forbidden character becomes "?", as one the
+// code page cannot hold does, so the row names no other file and fails.
+std::string RowName(std::wstring name) {
+  for (wchar_t& c : name)
+    if (IsForbiddenInName(c)) c = L'?';
+  return ansi_text::FromWide(name);
+}
+
 }  // namespace
 
 PathKind KindOfPath(const std::string& path) {
   // A "?" or "*" holds the place of a character the code page could not hold.
-  std::wstring wide = ansi_text::ToWide(path);
-  if (wide.empty() || path.find_first_of("?*") != std::string::npos) return PathKind::Missing;
+  if (path.find_first_of("?*") != std::string::npos) return PathKind::Missing;
+  std::wstring wide = win32_paths::LongPath(path);
+  // Only a file can have a name with a trailing dot or space; its row fails.
+  if (wide.empty()) return ansi_text::ToWide(path).empty() ? PathKind::Missing : PathKind::File;
   DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
   PathKind kind = KindOfAttributes(attributes);
@@ -37,7 +54,7 @@ PathKind KindOfPath(const std::string& path) {
 }
 
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
-  std::wstring wide = ansi_text::ToWide(folder);
+  std::wstring wide = win32_paths::LongPath(folder);
   if (wide.empty()) return false;
   if (wide.back() != L'\\' && wide.back() != L'/') wide += L'\\';
   WIN32_FIND_DATAW data;
@@ -50,7 +67,7 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
     // KindOfPath tells it apart before anyone enters it.
     DWORD attributes = data.dwFileAttributes;
     PathKind kind = attributes & FILE_ATTRIBUTE_DIRECTORY ? PathKind::Folder : KindOfAttributes(attributes);
-    entries.push_back(FolderEntry{ansi_text::FromWide(name), kind});
+    entries.push_back(FolderEntry{RowName(name), kind});
   } while (FindNextFileW(find, &data));
   FindClose(find);
   return true;
@@ -59,7 +76,7 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
 bool SameFile(const std::string& a, const std::string& b) {
   BY_HANDLE_FILE_INFORMATION first, second;
   for (auto [path, info] : {std::make_pair(&a, &first), std::make_pair(&b, &second)}) {
-    std::wstring wide = ansi_text::ToWide(*path);
+    std::wstring wide = win32_paths::LongPath(*path);
     HANDLE handle = wide.empty() ? INVALID_HANDLE_VALUE : OpenForFacts(wide);
     if (handle == INVALID_HANDLE_VALUE) return false;
     bool known = GetFileInformationByHandle(handle, info) != FALSE;

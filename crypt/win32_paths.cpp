@@ -7,16 +7,25 @@
 namespace win32_paths {
 namespace {
 
-// The path of what a handle really is, every link and junction resolved.
-std::wstring FinalPath(HANDLE handle) {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(),
-                                             static_cast<DWORD>(buffer.size()), 0);
-    if (length == 0) return std::wstring();
-    if (length < buffer.size()) return std::wstring(buffer.data(), length);
-    buffer.resize(length + 1);
-  }
+// Where what a handle really is stands, every link and junction resolved:
+// its volume and its path on that volume. (GetFinalPathNameByHandleW would
+// say the same, but Wine's fails beyond 260 characters.)
+struct FinalPlace {
+  DWORD volume = 0;
+  std::wstring path;
+};
+
+bool FinalPlaceOf(HANDLE handle, FinalPlace& place) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return false;
+  std::vector<char> buffer(sizeof(FILE_NAME_INFO) + 32768 * sizeof(wchar_t));
+  if (!GetFileInformationByHandleEx(handle, FileNameInfo, buffer.data(),
+                                    static_cast<DWORD>(buffer.size())))
+    return false;
+  const auto* name = reinterpret_cast<const FILE_NAME_INFO*>(buffer.data());
+  place.volume = info.dwVolumeSerialNumber;
+  place.path.assign(name->FileName, name->FileNameLength / sizeof(wchar_t));
+  return true;
 }
 
 std::wstring FullPath(const std::wstring& path) {
@@ -33,7 +42,8 @@ std::wstring FullPath(const std::wstring& path) {
 // The long form of the last part of a path given with a short 8.3 name.
 std::wstring LongName(const std::wstring& full) {
   std::vector<wchar_t> buffer(32768);
-  DWORD length = GetLongPathNameW(full.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+  DWORD length =
+      GetLongPathNameW(LongPath(full).c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
   if (length == 0 || length >= buffer.size()) return std::wstring();
   std::wstring longPath(buffer.data(), length);
   return longPath.substr(longPath.find_last_of(L'\\') + 1);
@@ -44,7 +54,38 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
+// True when some part of the path would lose a trailing dot or space.
+bool HasPartTheSystemTrims(const std::wstring& path) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != L'\\' && path[i] != L'/') continue;
+    std::wstring part = path.substr(start, i - start);
+    if (part != L"." && part != L".." && !part.empty() && (part.back() == L'.' || part.back() == L' '))
+      return true;
+    start = i + 1;
+  }
+  return false;
+}
+
 }  // namespace
+
+std::wstring LongPath(const std::wstring& path) {
+  const std::wstring verbatim = L"\\\\?\\";
+  if (path.compare(0, verbatim.size(), verbatim) == 0) return path;
+  if (path.empty() || path.find_first_of(L"?*") != std::wstring::npos ||
+      HasPartTheSystemTrims(path))
+    return std::wstring();
+  std::wstring full = FullPath(path);
+  if (full.empty()) return full;
+  if (full.compare(0, 2, L"\\\\") == 0) return verbatim + L"UNC" + full.substr(1);
+  return verbatim + full;
+}
+
+std::wstring LongPath(const std::string& path) {
+  if (path.find_first_of("?*") != std::string::npos) return std::wstring();
+  std::wstring wide = ansi_text::ToWide(path);
+  return wide.empty() ? wide : LongPath(wide);
+}
 
 bool StandsUnderItsOwnName(HANDLE handle, const std::string& path) {
   std::wstring full = FullPath(ansi_text::ToWide(path));
@@ -53,16 +94,17 @@ bool StandsUnderItsOwnName(HANDLE handle, const std::string& path) {
   if (full.empty() || slash == std::wstring::npos) return false;
   if (slash + 1 == full.size()) return true;  // a drive's root has no name to stand under
   std::wstring name = full.substr(slash + 1);
-  HANDLE folder = CreateFileW(full.substr(0, slash + 1).c_str(), FILE_READ_ATTRIBUTES,
+  HANDLE folder = CreateFileW(LongPath(full.substr(0, slash + 1)).c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (folder == INVALID_HANDLE_VALUE) return false;
-  std::wstring expected = FinalPath(folder);
+  FinalPlace expected, actual;
+  bool known = FinalPlaceOf(folder, expected);
   CloseHandle(folder);
-  if (expected.empty()) return false;
-  if (expected.back() != L'\\') expected += L'\\';
-  std::wstring actual = FinalPath(handle);
-  return SameText(actual, expected + name) || SameText(actual, expected + LongName(full));
+  if (!known || !FinalPlaceOf(handle, actual) || actual.volume != expected.volume) return false;
+  if (expected.path.empty() || expected.path.back() != L'\\') expected.path += L'\\';
+  return SameText(actual.path, expected.path + name) ||
+         SameText(actual.path, expected.path + LongName(full));
 }
 
 }  // namespace win32_paths

@@ -7,6 +7,17 @@
 // What a Windows path really names. Internal to the engine's Windows halves.
 namespace win32_paths {
 
+// The program's narrow path as the wide "\\?\" path the layer hands to the
+// system, so that no path is cut at 260 characters. Empty when the path
+// cannot stand for one file as written: not text of the code page, a "?" or
+// "*" (the mark of a character the code page could not hold), or a part
+// that ends in "." or " ", which the system would quietly drop and so open
+// another file (Linux, and Wine with it, allows such names).
+std::wstring LongPath(const std::string& path);
+
+// The same for a path that is already UTF-16.
+std::wstring LongPath(const std::wstring& path);
+
 // True when the opened file or folder is what its own name in its own folder
 // names, and not reached through a link or junction. Attributes do not tell:
 // under Wine a Unix link shows none. So the final path of the handle is

@@ -3,9 +3,8 @@
 #include <ole2.h>
 #include <shlobj.h>
 #include <shlwapi.h>
-#include <sys/stat.h>
-
 #include "ansi_text.h"
+#include "path_facts.h"
 #include "resource.h"
 #include "win32/resource_text.h"
 
@@ -59,13 +58,15 @@ std::string CFileDropList::ResolveShortcut(const std::string& path) {
 }
 
 bool CFileDropList::ClassifyPath(const std::string& path, std::uint32_t& kind) const {
-  struct _stati64 status;
-  if (_stati64(path.c_str(), &status) != 0) return false;
-  if ((m_settings.flags & DROP_FOLDERS) && (status.st_mode & _S_IFDIR)) {
+  // Asked of the engine's file facts, which reach paths of any length and
+  // follow no link: a dropped link is a row whose run fails.
+  PathKind found = KindOfPath(path);
+  if ((m_settings.flags & DROP_FOLDERS) && found == PathKind::Folder) {
     kind = PATH_IS_FOLDER;
     return true;
   }
-  if (!(m_settings.flags & DROP_FILES) || !(status.st_mode & _S_IFREG)) return false;
+  if (!(m_settings.flags & DROP_FILES) || (found != PathKind::File && found != PathKind::Link))
+    return false;
   kind = PATH_IS_FILE;
   if (!(m_settings.flags & DROP_BY_EXTENSION)) return true;
   // PathFindExtensionA and lstrcmpiA step over double-byte characters.

@@ -1,5 +1,6 @@
 #include "file_rows.h"
 
+#include "file_drop_list.h"
 #include "outcome.h"
 #include "path_facts.h"
 #include "resource.h"
@@ -49,9 +50,8 @@ void SetUpFileList(ListView& list, ImageList& images) {
   list.SetImageList(images.GetSafeHandle(), LVSIL_SMALL);
 }
 
-int AddDroppedPath(ListView& list, const std::string& path, std::uint32_t&) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+int AddDroppedPath(ListView& list, const std::string& path, std::uint32_t& kind) {
+  if (kind == PATH_IS_FOLDER)
     AddFolderFiles(list, path);
   else
     AddReadyRow(list, path);

@@ -197,22 +197,43 @@ TEST_F(PromptTest, FailuresKeepThePromptOpen) {
   }
 }
 
-// A link, and a name code page 936 cannot hold (x¹.p6k, with x1.p6k beside
-// it), open nothing: the prompt cannot open the file and every file stays.
+// A link, a name code page 936 cannot hold (x¹.p6k, with x1.p6k beside it)
+// and one Windows cannot hold (x1.p6k., which the system would take for
+// x1.p6k) open nothing: the prompt cannot open the file and every file stays.
 TEST_F(PromptTest, LinksAndLookAlikeNamesOpenNothing) {
   ScratchDir outside;
   const std::string bytes = ContainerFromLayout(kContent, "txt", DeriveKey("pw"));
   WriteBytes(outside / "box.p6k", bytes);
   ASSERT_TRUE(MakeLink(outside / "box.p6k", dir / "link.p6k"));
   WriteBytes(dir / "x1.p6k", bytes);
-  for (const std::wstring& file : {WideText(dir / "link.p6k"), WideText(dir.path()) + L"x\u00B9.p6k"}) {
+  ASSERT_TRUE(MakeUnixNamedFile(dir.path(), "x1.p6k.", bytes));
+  for (const std::wstring& file : {WideText(dir / "link.p6k"), WideText(dir.path()) + L"x\u00B9.p6k",
+                                   WideText(dir / "x1.p6k.")}) {
     Prompt prompt(file);
     ASSERT_NE(prompt.window, nullptr);
     prompt.FailsThenCancel(L"Failed to open file,Please try again later!");
   }
   EXPECT_EQ(outside.Names(), std::vector<std::string>{"box.p6k"});
-  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"link.p6k", "x.p6k", "x1.p6k"}));
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"link.p6k", "x.p6k", "x1.p6k", "x1.p6k."}));
   EXPECT_EQ(ReadBytes(dir / "x1.p6k"), bytes);
+}
+
+// A container at a path of any length opens from the desktop, and its file
+// is restored beside it.
+TEST_F(PromptTest, ContainersAtPathsOfAnyLength) {
+  for (std::size_t length : {250, 259, 260, 261, 300, 600}) {
+    SCOPED_TRACE(length);
+    ScratchDir deep;
+    const std::string stem = PathOfWindowsLength(deep, length - 4);
+    WriteBytes(stem + ".p6k", ContainerFromLayout(kContent, "txt", DeriveKey("pw")));
+    Prompt prompt(stem + ".p6k");
+    ASSERT_NE(prompt.window, nullptr);
+    prompt.Type(L"pw");
+    EXPECT_EQ(prompt.Decrypt(), std::make_pair(std::wstring(L"ok"), std::wstring(L"文件解密成功")));
+    EXPECT_EQ(prompt.process.WaitForExit(), 0);
+    EXPECT_EQ(ReadBytes(stem + ".txt"), kContent);
+    EXPECT_FALSE(PathExists(stem + ".p6k"));
+  }
 }
 
 TEST_F(PromptTest, ContainerHeldOpenByAnotherProcess) {

@@ -132,6 +132,66 @@ TEST(WineCross, WindowsToolFollowsNoLinkAndTakesNoLookAlike) {
   }
 }
 
+// Paths of any length the file system allows go both ways, named and as a
+// folder's files: a source without a dot gets a container 4 characters
+// longer than itself, past 260 for the sources of 259 and 260 characters.
+TEST(WineCross, PathsOfAnyLengthGoBothWays) {
+  SKIP_WITHOUT_WINDOWS_BUILD();
+  for (std::size_t length : {250, 259, 260, 261, 300, 600}) {
+    SCOPED_TRACE(length);
+    ScratchDir dir;
+    const std::string source = PathOfWindowsLength(dir, length);
+    const std::string content = PatternBytes(length, 7);
+    WriteBytes(source, content);
+    const std::string windows = WinePath(source);
+    ASSERT_EQ(windows.size(), length);
+    const std::string folder = windows.substr(0, windows.rfind('\\'));
+
+    ProcessResult encrypted = P6kExe({"encrypt", windows});
+    EXPECT_EQ(encrypted.exitCode, 0) << encrypted.err;
+    EXPECT_EQ(encrypted.OutLines(), Lines{kSuccess936 + "\t" + windows + ".p6k"});
+    EXPECT_EQ(ReadBytes(source + ".p6k"), ContainerFromLayout(content, "", DeriveKey(kPassword936)));
+    ProcessResult decrypted = P6kExe({"decrypt", folder});
+    EXPECT_EQ(decrypted.exitCode, 0) << decrypted.err;
+    EXPECT_EQ(decrypted.OutLines(), Lines{kSuccess936 + "\t" + windows});
+    EXPECT_EQ(ReadBytes(source), content);
+    EXPECT_FALSE(PathExists(source + ".p6k"));
+  }
+}
+
+// Linux allows names Windows cannot hold, and Wine shows them as they are:
+// "a\b.txt" would name b.txt in the folder a, "report.txt." the file
+// report.txt. Each is a row that fails and touches nothing, listed or named.
+TEST(WineCross, NamesWindowsCannotHoldActOnNoOtherFile) {
+  SKIP_WITHOUT_WINDOWS_BUILD();
+  ScratchDir dir;
+  ASSERT_TRUE(MakeFolder(dir / "a"));
+  WriteBytes(dir / "a/b.txt", "in the folder a");
+  WriteBytes(dir / "a\\b.txt", "backslash");
+  WriteBytes(dir / "report.txt", "report");
+  WriteBytes(dir / "report.txt.", "trailing dot");
+  WriteBytes(dir / "space.txt ", "trailing space");
+  const std::string folder = WinePath(dir.path());
+
+  ProcessResult named = P6kExe({"encrypt", folder + "report.txt.", folder + "space.txt "});
+  EXPECT_EQ(named.exitCode, 1);
+  EXPECT_EQ(named.OutLines(), (Lines{kFailed936 + "\t" + folder + "report.txt.",
+                                     kFailed936 + "\t" + folder + "space.txt "}));
+  EXPECT_EQ(ReadBytes(dir / "report.txt"), "report");
+
+  ProcessResult listed = P6kExe({"encrypt", folder});
+  EXPECT_EQ(listed.exitCode, 1);
+  EXPECT_EQ(listed.OutLines(), (Lines{kFailed936 + "\t" + folder + "a?b.txt",
+                                      kSuccess936 + "\t" + folder + "report.p6k",
+                                      kFailed936 + "\t" + folder + "report.txt.",
+                                      kFailed936 + "\t" + folder + "space.txt "}));
+  EXPECT_EQ(dir.Names(), (Lines{"a", "a\\b.txt", "report.p6k", "report.txt.", "space.txt "}));
+  EXPECT_EQ(ListFolder(dir / "a"), Lines{"b.txt"});
+  EXPECT_EQ(ReadBytes(dir / "a\\b.txt"), "backslash");
+  EXPECT_EQ(ReadBytes(dir / "report.txt."), "trailing dot");
+  EXPECT_EQ(ReadBytes(dir / "space.txt "), "trailing space");
+}
+
 // Wine starts a program deeper than 260 characters only from the Unix side,
 // as a user's `wine` does. Such a program still registers ".p6k": with its
 // short path when there is one, else with its long path.

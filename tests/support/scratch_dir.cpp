@@ -165,15 +165,34 @@ std::string WinePath(const std::string& unixPath) {
   return windows;
 }
 
+namespace {
+// The tests' own files at paths of any length: the narrow functions stop at
+// 260 characters, the wide ones with "\\?\" do not.
+#ifdef _WIN32
+std::wstring Reachable(const std::string& path) {
+  std::wstring wide = WideText(path);
+  bool absolute = path.size() > 2 && path[1] == ':' && path[2] == '\\';
+  return absolute && path.size() >= MAX_PATH - 12 ? L"\\\\?\\" + wide : wide;
+}
+FILE* OpenFile(const std::string& path, const std::string& mode) {
+  return _wfopen(Reachable(path).c_str(), std::wstring(mode.begin(), mode.end()).c_str());
+}
+#else
+FILE* OpenFile(const std::string& path, const std::string& mode) {
+  return std::fopen(path.c_str(), mode.c_str());
+}
+#endif
+}  // namespace
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
+  FILE* f = OpenFile(path, "wb");
   if (!f) std::abort();
   if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
 }
 
 std::optional<std::string> ReadBytes(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = OpenFile(path, "rb");
   if (!f) return std::nullopt;
   std::string bytes;
   char chunk[65536];
@@ -185,7 +204,7 @@ std::optional<std::string> ReadBytes(const std::string& path) {
 
 bool PathExists(const std::string& path) {
 #ifdef _WIN32
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Reachable(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 #else
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
@@ -194,7 +213,7 @@ bool PathExists(const std::string& path) {
 
 bool MakeFolder(const std::string& path) {
 #ifdef _WIN32
-  return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+  return CreateDirectoryW(Reachable(path).c_str(), nullptr) != FALSE;
 #else
   return mkdir(path.c_str(), 0755) == 0;
 #endif
@@ -240,11 +259,43 @@ bool MakeLink(const std::string& target, const std::string& link) {
   if (from.empty() || to.empty()) return false;
   return RunUnixTool("ln", {"-s", from, to}, [&] { return PathExists(link); });
 }
+
+bool MakeUnixNamedFile(const std::string& folder, const std::string& name,
+                       const std::string& bytes) {
+  const std::string seed = folder + "\\unix-name.seed";
+  WriteBytes(seed, bytes);
+  std::string from = UnixPathOf(seed), to = UnixPathOf(folder);
+  if (from.empty() || to.empty()) return false;
+  return RunUnixTool("mv", {from, to + "/" + name}, [&] { return !PathExists(seed); });
+}
 #else
+bool MakeUnixNamedFile(const std::string& folder, const std::string& name,
+                       const std::string& bytes) {
+  WriteBytes(folder + "/" + name, bytes);
+  return PathExists(folder + "/" + name);
+}
+
 bool MakeLink(const std::string& target, const std::string& link) {
   return symlink(target.c_str(), link.c_str()) == 0;
 }
 #endif
+
+std::string PathOfWindowsLength(const ScratchDir& dir, std::size_t windowsLength) {
+#ifdef _WIN32
+  const std::size_t shown = dir.path().size();
+#else
+  const std::size_t shown = WinePath(dir.path()).size();
+#endif
+  std::string path = dir.path();
+  std::size_t left = windowsLength - shown;
+  while (left > 200) {
+    path += std::string(100, 'd');
+    if (!MakeFolder(path)) return std::string();
+    path += kSeparator;
+    left -= 101;
+  }
+  return path + std::string(left, 'n');
+}
 
 std::string PatternBytes(std::size_t length, unsigned seed) {
   std::string bytes(length, '\0');

@@ -56,6 +56,17 @@ void AppendBytes(const std::string& path, const std::string& bytes);
 // A symbolic link at link to target. On Windows the link is made on the Unix
 // side under Wine, as a user's `ln -s` would make it; false where that fails.
 bool MakeLink(const std::string& target, const std::string& link);
+// A file name a Windows program cannot hold but Linux allows (a backslash,
+// a trailing dot), made on the Unix side as a user's tools would make it.
+// On Windows the file is written first and moved there by /bin/mv.
+bool MakeUnixNamedFile(const std::string& folder, const std::string& name,
+                       const std::string& bytes);
+
+// A path in dir whose Windows spelling is exactly windowsLength characters:
+// folders of 100 characters, made here, then a name without a dot. The path
+// is returned in this platform's spelling; nothing is written at it.
+std::string PathOfWindowsLength(const ScratchDir& dir, std::size_t windowsLength);
+
 // Deterministic content of a given length.
 std::string PatternBytes(std::size_t length, unsigned seed = 1);
 

@@ -142,6 +142,66 @@ TEST(Runs, LinksAndNamesTheCodePageCannotHoldActOnNoOtherFile) {
   EXPECT_EQ(ReadBytes(dir / "alone1.txt"), "look-alike");
 }
 
+// A folder deeper than 260 characters becomes rows like any other, and the
+// container written there, 4 characters longer than its source, opens again.
+TEST(Runs, FoldersOfAnyLengthGoBothWays) {
+  WindowDriver ui;
+  ui.TypePasswords(L"pw");
+  for (std::size_t length : {250, 259, 260, 261, 300, 600}) {
+    SCOPED_TRACE(length);
+    ScratchDir dir;
+    const std::string source = PathOfWindowsLength(dir, length);
+    ASSERT_EQ(source.size(), length);
+    const std::string content = PatternBytes(length, 3);
+    WriteBytes(source, content);
+    ui.Click(IDC_CLEAR_LIST);
+    ui.Drop({source.substr(0, source.rfind('\\'))});
+    EXPECT_EQ(ui.Rows(), (std::vector<Row>{{source, kReady, kDot}}));
+
+    ui.Click(IDC_ENCRYPT);
+    ui.WaitForRun();
+    EXPECT_EQ(ui.Rows(), (std::vector<Row>{{source + ".p6k", kSuccess, kTick}}));
+    ui.Click(IDC_DECRYPT);
+    ui.WaitForRun();
+    EXPECT_EQ(ui.Rows(), (std::vector<Row>{{source, kSuccess, kTick}}));
+    EXPECT_EQ(ReadBytes(source), content);
+  }
+}
+
+// Linux allows names Windows cannot hold, and Wine shows them as they are:
+// "a\b.txt" would name b.txt in the folder a, "report.txt." the file
+// report.txt. Listed or dropped, each is a row that fails and touches
+// nothing, and the row of report.txt reports on report.txt.
+TEST(Runs, NamesWindowsCannotHoldActOnNoOtherFile) {
+  ScratchDir dir;
+  const std::string folder = dir / "drop";
+  ASSERT_TRUE(MakeFolder(folder));
+  ASSERT_TRUE(MakeFolder(folder + "\\a"));
+  WriteBytes(folder + "\\a\\b.txt", "in the folder a");
+  ASSERT_TRUE(MakeUnixNamedFile(folder, "a\\b.txt", "backslash"));
+  WriteBytes(folder + "\\report.txt", "report");
+  ASSERT_TRUE(MakeUnixNamedFile(folder, "report.txt.", "trailing dot"));
+
+  WindowDriver ui;
+  ui.Drop({folder + "\\report.txt."});
+  ui.Drop({folder});
+  std::vector<std::string> paths;
+  for (const Row& row : ui.Rows()) paths.push_back(row.path);
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(paths, (std::vector<std::string>{folder + "\\a?b.txt", folder + "\\report.txt",
+                                             folder + "\\report.txt.", folder + "\\report.txt."}));
+
+  ui.TypePasswords(L"pw");
+  ui.Click(IDC_ENCRYPT);
+  ui.WaitForRun();
+  for (const Row& row : ui.Rows()) {
+    SCOPED_TRACE(row.path);
+    EXPECT_EQ(row.status, row.path == folder + "\\report.p6k" ? kSuccess : kFailed);
+  }
+  EXPECT_EQ(ReadBytes(folder + "\\a\\b.txt"), "in the folder a");
+  EXPECT_EQ(ListFolder(folder), (std::vector<std::string>{"a", "a\\b.txt", "report.p6k", "report.txt."}));
+}
+
 // While a run works, drops are refused and the clear command does nothing;
 // closing the window stops the run at its next buffer: the source stays
 // whole, no partial output is left, and the worker has ended. The run is
