@@ -2,18 +2,14 @@
 # Configures and builds the three trees: build/native (Linux), build/win32
 # (MinGW i686, the release's word size) and build/win64 (MinGW x86_64, which
 # keeps the sources 64-bit clean and carries the Windows tests where no 32-bit
-# code runs). The native tree's tests of the Windows programs use the Windows
-# tree this machine runs (scripts/windows-arch.sh).
+# code runs).
 # SORVAN_SITE_HOST chooses the maker's web host; the test script sets 127.0.0.1.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 HOST="${SORVAN_SITE_HOST:-www.tavrel.example}"
 JOBS="${JOBS:-$(nproc)}"
-source "$ROOT/scripts/windows-arch.sh"
-choose_windows_arch
 
-cmake -S "$ROOT" -B "$ROOT/build/native" -DSORVAN_SITE_HOST="$HOST" \
-  -DSORVAN_WINDOWS_BUILD_DIR="$ROOT/$(windows_tree)" >/dev/null
+cmake -S "$ROOT" -B "$ROOT/build/native" -DSORVAN_SITE_HOST="$HOST" >/dev/null
 cmake --build "$ROOT/build/native" -j "$JOBS"
 for arch in i686 x86_64; do
   tree="$ROOT/build/win32"
