@@ -72,9 +72,11 @@ class Win32FileSystem : public FileSystem {
     return true;
   }
 
+  // Sharing nothing but deletion keeps every other open out, DeleteAbandoned's
+  // among them, while the file may still be moved to its final name.
   CreateResult CreateNew(const std::string& path, FileHandle, FileHandle& file) override {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       DWORD error = GetLastError();
       return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? CreateResult::Exists
@@ -112,6 +114,38 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool Delete(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
+
+  bool ListNames(const std::string& folder, std::vector<std::string>& names) override {
+    WIN32_FIND_DATAA found;
+    HANDLE listing = FindFirstFileA((folder + "*").c_str(), &found);
+    if (listing == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+      std::string name = found.cFileName;
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(listing, &found));
+    bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(listing);
+    return complete;
+  }
+
+  // An open that shares nothing succeeds only when no other handle is open,
+  // a living writer's least of all; while it is open nobody else gets in.
+  bool DeleteAbandoned(const std::string& path) override {
+    if (path.find_first_of("?*") != std::string::npos) return false;
+    HANDLE h = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    bool removed = GetFileType(h) == FILE_TYPE_DISK && GetInformation(h, info) &&
+                   !(info.dwFileAttributes & refused) &&
+                   win32_paths::StandsUnderItsOwnName(h, path) &&
+                   SetFileInformationByHandle(h, FileDispositionInfo, &disposition,
+                                              sizeof disposition) != FALSE;
+    CloseHandle(h);
+    return removed;
+  }
 
   bool Exists(const std::string& path) override {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -64,13 +64,19 @@ Outcome WriteOutput(FileSystem& fs, const OutputJob& job) {
   if (CreateTemporary(fs, job, temporary, out) != CreateResult::Created)
     return Outcome::CreateFailed;
   Outcome outcome = Transfer(fs, job, out);
-  if (!fs.Close(out) && outcome == Outcome::Done) outcome = Outcome::WriteFailed;
+  // The temporary file stays open, and so held, until it has its final name:
+  // a sweep by another run must never take it from under the move. The flush
+  // has told every write error; the close only lets the hold go.
   if (outcome == Outcome::Done) {
     MoveResult moved = fs.MoveNoReplace(temporary, job.finalPath);
-    if (moved == MoveResult::Moved) return Outcome::Done;
+    if (moved == MoveResult::Moved) {
+      fs.Close(out);
+      return Outcome::Done;
+    }
     outcome = moved == MoveResult::Taken ? Outcome::NameTaken : Outcome::WriteFailed;
   }
   fs.Delete(temporary);
+  fs.Close(out);
   return outcome;
 }
 
