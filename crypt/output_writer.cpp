@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "container_format.h"
+#include "existing_output.h"
 #include "stop_request.h"
 
 namespace {
@@ -58,7 +59,7 @@ Outcome Transfer(FileSystem& fs, const OutputJob& job, FileHandle out) {
 
 Outcome WriteOutput(FileSystem& fs, const OutputJob& job) {
   // Checked first so a taken name costs nothing; the move below still never replaces.
-  if (fs.Exists(job.finalPath)) return Outcome::NameTaken;
+  if (fs.Exists(job.finalPath)) return CompareWithExisting(fs, job);
   std::string temporary;
   FileHandle out = 0;
   if (CreateTemporary(fs, job, temporary, out) != CreateResult::Created)

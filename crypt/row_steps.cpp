@@ -37,6 +37,13 @@ Outcome RemoveSource(FileSystem& fs, const std::string& path, FileWork& work) {
 RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work) {
   RowResult result;
   result.shownPath = path;
+  if (work.outcome == Outcome::AlreadyInPlace) {
+    // The restored file stood before this run; the container stays beside it.
+    CloseSource(fs, work);
+    result.outcome = work.outcome;
+    result.shownPath = result.outputPath = work.outputPath;
+    return result;
+  }
   if (work.outcome != Outcome::Done) {
     CloseSource(fs, work);
     result.outcome = work.outcome;

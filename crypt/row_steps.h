@@ -44,5 +44,6 @@ using FileStep = FileWork (*)(FileSystem& fs, const std::string& path, const Run
 void RunRows(RunListener& listener, const RunSettings& settings, RunKind run, FileStep step);
 
 // The tail of a row once its file work is known: for output in place the
-// removal of the source. Closes the source and returns how the row ended.
+// removal of the source; an output that stood already (AlreadyInPlace) is
+// shown and nothing is removed. Closes the source and returns how the row ended.
 RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work);

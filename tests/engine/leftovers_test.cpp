@@ -1,4 +1,6 @@
-// What a run killed at a bad moment leaves, the next run settles.
+// What a run killed at a bad moment leaves, the next run settles: its
+// temporary files, and an original beside a complete container of itself
+// (the kill fell between the move and the source's removal).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -76,6 +78,78 @@ TEST(Leftovers, EachFolderIsSweptOnceARun) {
   EXPECT_EQ(fs.Count(Op::List), 2);
   EXPECT_EQ(dir.Names(), (Names{"a.p6k", "b.p6k", "d.p6k", "sub"}));
   EXPECT_EQ(ListFolder(dir / "sub"), Names{"c.p6k"});
+}
+
+std::string WithByteFlipped(std::string bytes, std::size_t at) {
+  bytes[at] = static_cast<char>(bytes[at] ^ 0x01);
+  return bytes;
+}
+
+// Encryption meets a container under its output's name. Only a container
+// that is, byte for byte, what this run would write of this source lets the
+// source go; any other file keeps the name taken and nothing changes.
+TEST(Leftovers, EncryptionFinishesWhereAKilledRunStopped) {
+  const std::uint8_t key = DeriveKey(kPassword);
+  const std::string big = PatternBytes(kTransferBufferSize + 100);
+  const std::string bigContainer = ContainerFromLayout(big, "txt", key);
+  struct Case { const char* what; std::string source; std::string existing; bool settled; } cases[] = {
+      {"its complete container", "hello", ContainerFromLayout("hello", "txt", key), true},
+      {"an empty file's container", "", ContainerFromLayout("", "txt", key), true},
+      {"a long file's container", big, bigContainer, true},
+      {"its last data byte differs", big, WithByteFlipped(bigContainer, big.size() - 1), false},
+      {"its first data byte differs", big, WithByteFlipped(bigContainer, 0), false},
+      {"cut short", big, bigContainer.substr(0, bigContainer.size() - 1), false},
+      {"one byte longer", "hello", ContainerFromLayout("hello", "txt", key) + "x", false},
+      {"another extension", "hello", ContainerFromLayout("hello", "dat", key), false},
+      {"another key", "hello", ContainerFromLayout("hello", "txt", DeriveKey("other")), false},
+      {"a file of the same length", "hello", std::string(26, 'h'), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    WriteBytes(dir / "f.txt", c.source);
+    WriteBytes(dir / "f.p6k", c.existing);
+    RecordingListener view = RunEncrypt({dir / "f.txt"}, kPassword);
+    EXPECT_EQ(view.outcomes, std::vector<Outcome>{c.settled ? Outcome::Done : Outcome::NameTaken});
+    EXPECT_EQ(view.rows[0].status, c.settled ? RowStatus::Success : RowStatus::NameTaken);
+    EXPECT_EQ(view.rows[0].path, dir / (c.settled ? "f.p6k" : "f.txt"));
+    EXPECT_EQ(ReadBytes(dir / "f.p6k"), c.existing);
+    EXPECT_EQ(dir.Names(), c.settled ? Names{"f.p6k"} : (Names{"f.p6k", "f.txt"}));
+    if (!c.settled) {
+      EXPECT_EQ(ReadBytes(dir / "f.txt"), c.source);
+    }
+  }
+}
+
+// Decryption meets the file its container restores to. When that file is
+// the container's content byte for byte, the row has what it asked for and
+// succeeds, showing the file; nothing is removed, the container stays too.
+TEST(Leftovers, DecryptionKeepsAnOriginalThatStandsRestored) {
+  const std::uint8_t key = DeriveKey(kPassword);
+  const std::string big = PatternBytes(kTransferBufferSize + 100);
+  struct Case { const char* what; std::string plain; std::string existing; bool restored; } cases[] = {
+      {"the very content", "hello", "hello", true},
+      {"an empty file", "", "", true},
+      {"a long file", big, big, true},
+      {"its last byte differs", big, WithByteFlipped(big, big.size() - 1), false},
+      {"cut short", "hello", "hell", false},
+      {"one byte longer", "hello", "hello!", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    const std::string container = ContainerFromLayout(c.plain, "txt", key);
+    WriteBytes(dir / "f.p6k", container);
+    WriteBytes(dir / "f.txt", c.existing);
+    RecordingListener view = RunDecrypt({dir / "f.p6k"}, kPassword);
+    EXPECT_EQ(view.outcomes,
+              std::vector<Outcome>{c.restored ? Outcome::AlreadyInPlace : Outcome::NameTaken});
+    EXPECT_EQ(view.rows[0].status, c.restored ? RowStatus::Success : RowStatus::NameTaken);
+    EXPECT_EQ(view.rows[0].path, dir / (c.restored ? "f.txt" : "f.p6k"));
+    EXPECT_EQ(ReadBytes(dir / "f.p6k"), container);
+    EXPECT_EQ(ReadBytes(dir / "f.txt"), c.existing);
+    EXPECT_EQ(dir.Names(), (Names{"f.p6k", "f.txt"}));
+  }
 }
 
 }  // namespace

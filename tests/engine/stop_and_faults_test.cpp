@@ -45,7 +45,8 @@ TEST(StopRequest, RowWithOutputInPlaceFinishesFirst) {
 // Every operation of the file layer failing in turn, at every call a small
 // batch makes of it, for both runs: each row ends in a failure or success,
 // the run goes on, nothing is lost, and no temporary file stays. The batch
-// holds a temporary file a killed run left, which the run removes.
+// holds what a killed run leaves too: a temporary file, and a file beside
+// its complete output.
 struct BatchFile {
   std::string in, out, inBytes, outBytes;
 };
@@ -56,7 +57,8 @@ std::vector<BatchFile> MakeBatch(const ScratchDir& dir, bool encrypt) {
   const std::uint8_t key = DeriveKey("pw");
   std::vector<BatchFile> files;
   const std::pair<const char*, std::string> plain[] = {
-      {"big", PatternBytes(kTransferBufferSize + 100)}, {"empty", ""}, {"small", "small"}};
+      {"big", PatternBytes(kTransferBufferSize + 100)}, {"empty", ""}, {"small", "small"},
+      {"pair", "pair"}};
   for (const auto& p : plain) {
     BatchFile f;
     std::string name = p.first, container = ContainerFromLayout(p.second, "txt", key);
@@ -65,6 +67,7 @@ std::vector<BatchFile> MakeBatch(const ScratchDir& dir, bool encrypt) {
     f.inBytes = encrypt ? p.second : container;
     f.outBytes = encrypt ? container : p.second;
     WriteBytes(f.in, f.inBytes);
+    if (name == "pair") WriteBytes(f.out, f.outBytes);
     files.push_back(f);
   }
   WriteBytes(dir / kLeftover, "left by a dead run");
@@ -108,6 +111,8 @@ TEST(FaultInjection, NothingIsLostWhateverFails) {
           EXPECT_TRUE(hasIn || hasOut) << files[i].in << " is lost";
           if (view.outcomes[i] == Outcome::Done) {
             EXPECT_TRUE(hasOut && !PathExists(files[i].in));
+          } else if (view.outcomes[i] == Outcome::AlreadyInPlace) {
+            EXPECT_TRUE(hasIn && hasOut);
           } else {
             EXPECT_TRUE(hasIn);
             EXPECT_FALSE(PathExists(files[i].out) && !hasOut) << "a partial output stayed";
