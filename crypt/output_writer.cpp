@@ -58,7 +58,8 @@ Outcome Transfer(FileSystem& fs, const OutputJob& job, FileHandle out) {
 }  // namespace
 
 Outcome WriteOutput(FileSystem& fs, const OutputJob& job) {
-  // Checked first so a taken name costs nothing; the move below still never replaces.
+  // Checked first so a taken name costs no writing, only a comparison with
+  // what is there; the move below still never replaces.
   if (fs.Exists(job.finalPath)) return CompareWithExisting(fs, job);
   std::string temporary;
   FileHandle out = 0;
