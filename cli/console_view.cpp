@@ -47,7 +47,7 @@ void ConsoleView::RowStarted(int, const std::string& path) {
 
 void ConsoleView::RowFinished(int, const RowResult& result) {
   ClearProgress();
-  if (result.outcome == Outcome::Done) ++m_succeeded;
+  if (StatusOf(m_kind, result.outcome) == RowStatus::Success) ++m_succeeded;
   PrintRow(StatusOf(m_kind, result.outcome), result.shownPath);
 }
 

@@ -20,7 +20,9 @@ struct RestoreRules {
 };
 
 // Opens the container at path and restores it beside itself, up to the
-// restored file in place (Done) or the outcome that stopped it. The
+// restored file in place (Done), a restored file that stood there already,
+// byte for byte (AlreadyInPlace: nothing is to be removed), or the outcome
+// that stopped it. The
 // container stays open in the work for the caller's removal.
 FileWork RestoreContainer(FileSystem& fs, const std::string& path, const RestoreRules& rules,
                           const BytesDoneCallback& bytesDone);

@@ -29,7 +29,8 @@ FileWork WriteRestored(FileSystem& fs, const std::string& path, const RestoreRul
   if (bytesDone) job.onBytes = [&](std::uint64_t done) { bytesDone(done, length); };
   work.outcome = WriteOutput(fs, job);
   work.outputPath = job.finalPath;
-  if (work.outcome == Outcome::Done && bytesDone) bytesDone(length, length);
+  bool restored = work.outcome == Outcome::Done || work.outcome == Outcome::AlreadyInPlace;
+  if (restored && bytesDone) bytesDone(length, length);
   return work;
 }
 

@@ -42,6 +42,9 @@ FileWork WriteContainer(FileSystem& fs, const std::string& path, const RunSettin
   job.stop = settings.stop;
   job.onBytes = [&](std::uint64_t done) { bytesDone(done, length); };
   work.outcome = WriteOutput(fs, job);
+  // A run that died before removing this source left its container: the
+  // source goes now, through the same guarded removal.
+  if (work.outcome == Outcome::AlreadyInPlace) work.outcome = Outcome::Done;
   work.outputPath = job.finalPath;
   return work;
 }

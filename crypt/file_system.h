@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 using FileHandle = std::intptr_t;
 
@@ -39,6 +40,8 @@ class FileSystem {
   // Exactly size bytes at offset, or false.
   virtual bool ReadAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size) = 0;
   // A new file, never an existing one; permissions and owner like likeFile's.
+  // It is held from its creation to its close, so that DeleteAbandoned leaves
+  // it alone while its writer lives, however long the writing takes.
   virtual CreateResult CreateNew(const std::string& path, FileHandle likeFile,
                                  FileHandle& file) = 0;
   virtual bool Write(FileHandle file, const void* data, std::size_t size) = 0;
@@ -49,6 +52,13 @@ class FileSystem {
   virtual MoveResult MoveNoReplace(const std::string& from, const std::string& to) = 0;
   // Removes a file of our own making (a temporary file).
   virtual bool Delete(const std::string& path) = 0;
+  // The names in folder ("" = the current folder), whatever each is.
+  virtual bool ListNames(const std::string& folder, std::vector<std::string>& names) = 0;
+  // Removes a temporary file that a writer who died left behind: a regular
+  // file, itself no link, that nobody holds as CreateNew's file is held. The
+  // system lets a dead process's files go, so only a living writer's file is
+  // held. False, with nothing touched, when it is held or is anything else.
+  virtual bool DeleteAbandoned(const std::string& path) = 0;
   // Anything at all under that name: file, folder, link.
   virtual bool Exists(const std::string& path) = 0;
   // The open file still stands at path, unchanged since stamp was taken.

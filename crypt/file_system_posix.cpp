@@ -1,6 +1,8 @@
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,6 +28,26 @@ FileStamp StampOf(const struct stat& st) {
   stamp.volume = static_cast<std::uint64_t>(st.st_dev);
   stamp.index = static_cast<std::uint64_t>(st.st_ino);
   return stamp;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The name still stands for the open file: nobody removed or replaced it.
+bool NamesOpenFile(int fd, const std::string& path) {
+  struct stat open, named;
+  return fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 && SameFile(open, named);
+}
+
+// A writer holds its temporary file with an exclusive lock, which the
+// system lets go when the writer dies. The lock comes a moment after the
+// creation, and a sweep may take the new file first: then the name is given
+// up (Exists) and the writer tries another. A file system without locks
+// gives none to the sweep either, which then removes nothing.
+bool HoldAsWriter(int fd, const std::string& path) {
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return false;
+  return NamesOpenFile(fd, path);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -107,7 +129,7 @@ class ChangeWatches {
       watch = inotify_add_watch(m_inotify, path.c_str(), kChangeEvents | IN_DONT_FOLLOW);
       if (watch < 0) return;
       if (!(fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 &&
-            open.st_dev == named.st_dev && open.st_ino == named.st_ino)) {
+            SameFile(open, named))) {
         if (!m_watched.count(watch)) inotify_rm_watch(m_inotify, watch);
         return;
       }
@@ -209,6 +231,10 @@ class PosixFileSystem : public FileSystem {
   CreateResult CreateNew(const std::string& path, FileHandle likeFile, FileHandle& file) override {
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return errno == EEXIST ? CreateResult::Exists : CreateResult::Failed;
+    if (!HoldAsWriter(fd, path)) {
+      close(fd);
+      return CreateResult::Exists;
+    }
     struct stat like;
     if (fstat(Fd(likeFile), &like) == 0) {
       // Run by root over another user's files, the output stays theirs, so
@@ -253,6 +279,32 @@ class PosixFileSystem : public FileSystem {
 
   bool Delete(const std::string& path) override { return unlink(path.c_str()) == 0; }
 
+  bool ListNames(const std::string& folder, std::vector<std::string>& names) override {
+    DIR* listing = opendir(folder.empty() ? "." : folder.c_str());
+    if (!listing) return false;
+    while (const dirent* entry = readdir(listing)) {
+      std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(listing);
+    return true;
+  }
+
+  // Looked at before it is opened, so that no device or FIFO is ever opened;
+  // and once locked, the name must still stand for the file that was locked.
+  bool DeleteAbandoned(const std::string& path) override {
+    struct stat named;
+    if (lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) return false;
+    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat opened;
+    bool removed = fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+                   flock(fd, LOCK_EX | LOCK_NB) == 0 && NamesOpenFile(fd, path) &&
+                   unlink(path.c_str()) == 0;
+    close(fd);
+    return removed;
+  }
+
   bool Exists(const std::string& path) override {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
@@ -263,8 +315,7 @@ class PosixFileSystem : public FileSystem {
     struct stat open, named;
     if (fstat(Fd(file), &open) != 0 || StampOf(open) != stamp) return false;
     // The name may meanwhile stand for another file (a rename over it).
-    return lstat(path.c_str(), &named) == 0 && S_ISREG(named.st_mode) &&
-           named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+    return lstat(path.c_str(), &named) == 0 && S_ISREG(named.st_mode) && SameFile(named, open);
   }
 
   bool DeleteOpened(FileHandle, const std::string& path) override {

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "ansi_text.h"
 #include "file_system.h"
 #include "win32_paths.h"
 
@@ -73,11 +74,13 @@ class Win32FileSystem : public FileSystem {
     return true;
   }
 
+  // Sharing nothing but deletion keeps every other open out, DeleteAbandoned's
+  // among them, while the file may still be moved to its final name.
   CreateResult CreateNew(const std::string& path, FileHandle, FileHandle& file) override {
     std::wstring wide = win32_paths::LongPath(path);
     if (wide.empty()) return CreateResult::Failed;
-    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       DWORD error = GetLastError();
       return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? CreateResult::Exists
@@ -120,6 +123,42 @@ class Win32FileSystem : public FileSystem {
   bool Delete(const std::string& path) override {
     std::wstring wide = win32_paths::LongPath(path);
     return !wide.empty() && DeleteFileW(wide.c_str()) != FALSE;
+  }
+
+  bool ListNames(const std::string& folder, std::vector<std::string>& names) override {
+    std::wstring wide = win32_paths::LongPath(folder.empty() ? std::string(".") : folder);
+    if (wide.empty()) return false;
+    if (wide.back() != L'\\') wide += L'\\';
+    WIN32_FIND_DATAW found;
+    HANDLE listing = FindFirstFileW((wide + L"*").c_str(), &found);
+    if (listing == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+      std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..") names.push_back(ansi_text::FromWide(name));
+    } while (FindNextFileW(listing, &found));
+    bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(listing);
+    return complete;
+  }
+
+  // An open that shares nothing succeeds only when no other handle is open,
+  // a living writer's least of all; while it is open nobody else gets in.
+  bool DeleteAbandoned(const std::string& path) override {
+    std::wstring wide = win32_paths::LongPath(path);
+    if (wide.empty()) return false;
+    HANDLE h = CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    bool removed = GetFileType(h) == FILE_TYPE_DISK && GetInformation(h, info) &&
+                   !(info.dwFileAttributes & refused) &&
+                   win32_paths::StandsUnderItsOwnName(h, path) &&
+                   SetFileInformationByHandle(h, FileDispositionInfo, &disposition,
+                                              sizeof disposition) != FALSE;
+    CloseHandle(h);
+    return removed;
   }
 
   bool Exists(const std::string& path) override {

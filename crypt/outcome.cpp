@@ -3,6 +3,7 @@
 RowStatus StatusOf(RunKind run, Outcome outcome) {
   switch (outcome) {
     case Outcome::Done:
+    case Outcome::AlreadyInPlace:
       return RowStatus::Success;
     case Outcome::TooLarge:
       return run == RunKind::Encrypt ? RowStatus::TooLargeEncrypt : RowStatus::TooLargeDecrypt;

@@ -14,6 +14,8 @@ enum class Outcome {
   UnsafeExtension,      // decrypt: the stored extension would leave the folder
   NameNotConvertible,   // the name cannot be held in code page 936 (or back)
   NameTaken,            // the output's name exists already; nothing replaced
+  AlreadyInPlace,       // the output's name holds this very output already, as a run
+                        // that died before removing its source left it; decrypt: both kept
   CreateFailed,         // the output cannot be created
   ReadFailed,           // reading the source failed after it was opened
   WriteFailed,          // writing or flushing the output failed

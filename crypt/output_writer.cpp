@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "container_format.h"
+#include "existing_output.h"
 #include "stop_request.h"
 
 namespace {
@@ -57,20 +58,27 @@ Outcome Transfer(FileSystem& fs, const OutputJob& job, FileHandle out) {
 }  // namespace
 
 Outcome WriteOutput(FileSystem& fs, const OutputJob& job) {
-  // Checked first so a taken name costs nothing; the move below still never replaces.
-  if (fs.Exists(job.finalPath)) return Outcome::NameTaken;
+  // Checked first so a taken name costs no writing, only a comparison with
+  // what is there; the move below still never replaces.
+  if (fs.Exists(job.finalPath)) return CompareWithExisting(fs, job);
   std::string temporary;
   FileHandle out = 0;
   if (CreateTemporary(fs, job, temporary, out) != CreateResult::Created)
     return Outcome::CreateFailed;
   Outcome outcome = Transfer(fs, job, out);
-  if (!fs.Close(out) && outcome == Outcome::Done) outcome = Outcome::WriteFailed;
+  // The temporary file stays open, and so held, until it has its final name:
+  // a sweep by another run must never take it from under the move. The flush
+  // has told every write error; the close only lets the hold go.
   if (outcome == Outcome::Done) {
     MoveResult moved = fs.MoveNoReplace(temporary, job.finalPath);
-    if (moved == MoveResult::Moved) return Outcome::Done;
+    if (moved == MoveResult::Moved) {
+      fs.Close(out);
+      return Outcome::Done;
+    }
     outcome = moved == MoveResult::Taken ? Outcome::NameTaken : Outcome::WriteFailed;
   }
   fs.Delete(temporary);
+  fs.Close(out);
   return outcome;
 }
 

@@ -24,8 +24,9 @@ struct OutputJob {
   const StopRequest* stop = nullptr;
 };
 
-// Done when the output stands complete under finalPath; otherwise NameTaken,
-// CreateFailed, ReadFailed, WriteFailed or Stopped, with no output left behind.
+// Done when the output stands complete under finalPath; AlreadyInPlace when
+// the name held this very output before; otherwise NameTaken, CreateFailed,
+// ReadFailed, WriteFailed or Stopped, with no output left behind.
 Outcome WriteOutput(FileSystem& fs, const OutputJob& job);
 
 // The temporary name pattern, "~p6k" + four hex digits + ".tmp".

@@ -1,5 +1,9 @@
 #include "row_steps.h"
 
+#include <set>
+
+#include "file_names.h"
+#include "leftover_sweep.h"
 #include "stop_request.h"
 
 FileWork OpenSource(FileSystem& fs, const std::string& path) {
@@ -33,6 +37,13 @@ Outcome RemoveSource(FileSystem& fs, const std::string& path, FileWork& work) {
 RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work) {
   RowResult result;
   result.shownPath = path;
+  if (work.outcome == Outcome::AlreadyInPlace) {
+    // The restored file stood before this run; the container stays beside it.
+    CloseSource(fs, work);
+    result.outcome = work.outcome;
+    result.shownPath = result.outputPath = work.outputPath;
+    return result;
+  }
   if (work.outcome != Outcome::Done) {
     CloseSource(fs, work);
     result.outcome = work.outcome;
@@ -47,10 +58,15 @@ RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work) {
 void RunRows(RunListener& listener, const RunSettings& settings, RunKind run, FileStep step) {
   FileSystem& fs = settings.fileSystem ? *settings.fileSystem : NativeFileSystem();
   listener.RunStarted(run);
+  // A folder's leftovers are looked for once per run, at its first row:
+  // listing it again for each of its rows would cost a run of many rows dear.
+  std::set<std::string> swept;
   for (int row = 0; row < static_cast<int>(settings.rows.size()); ++row) {
     if (settings.stop && settings.stop->Requested()) break;
     const std::string& path = settings.rows[row];
     listener.RowStarted(row, path);
+    std::string folder = SplitPath(path, settings.rules).directory;
+    if (swept.insert(folder).second) RemoveAbandonedTemporaries(fs, folder);
     FileWork work = step(fs, path, settings, [&](std::uint64_t done, std::uint64_t total) {
       listener.BytesDone(row, done, total);
     });

@@ -38,9 +38,12 @@ using FileStep = FileWork (*)(FileSystem& fs, const std::string& path, const Run
                               const BytesDoneCallback& bytesDone);
 
 // The loop both runs share: every row's file work and its end, the stop
-// request looked at between rows, each fact told to the listener.
+// request looked at between rows, each fact told to the listener. The first
+// row in a folder first clears the folder of temporary files that dead runs
+// left there.
 void RunRows(RunListener& listener, const RunSettings& settings, RunKind run, FileStep step);
 
 // The tail of a row once its file work is known: for output in place the
-// removal of the source. Closes the source and returns how the row ended.
+// removal of the source; an output that stood already (AlreadyInPlace) is
+// shown and nothing is removed. Closes the source and returns how the row ended.
 RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work);

@@ -27,7 +27,8 @@ bool CPasswordDlg::OnButtonClicked(WORD id) {
 
 UINT PromptMessageFor(Outcome outcome) {
   switch (outcome) {
-    case Outcome::Done: return 0;
+    case Outcome::Done:
+    case Outcome::AlreadyInPlace: return 0;  // the file stands restored; the container stays
     case Outcome::MarkerMismatch:
     case Outcome::TagMismatch: return IDS_PROMPT_WRONG_PASSWORD;
     case Outcome::NameTaken: return IDS_PROMPT_NAME_TAKEN;

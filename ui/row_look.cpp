@@ -3,6 +3,7 @@
 RowImage ImageOf(Outcome outcome) {
   switch (outcome) {
     case Outcome::Done:
+    case Outcome::AlreadyInPlace:
       return RowImage::Tick;
     case Outcome::RecognisedByTrailer:
     case Outcome::Stopped:

@@ -28,6 +28,7 @@ void RunDisplay::RowFinished(int row, const RowResult& result) {
     case Outcome::Stopped:
       break;  // the row stays as it was
     case Outcome::Done:
+    case Outcome::AlreadyInPlace:
       ShowOutputInPlace(row, result.outputPath);
       m_position = 0;
       break;

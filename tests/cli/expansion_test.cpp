@@ -79,7 +79,14 @@ TEST(Expansion, LinksFailAndSpecialFilesAreSkipped) {
   ASSERT_EQ(symlink((outside / "folder").c_str(), (dir / "dirlink").c_str()), 0);
   ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
   ASSERT_TRUE(MakeSocket(dir / "sock"));
-  WriteBytes(dir / "~p6k1a2b.tmp", "temporary");
+  // A run still at work holds its temporary file: it is never a row, and it
+  // stays while its writer lives.
+  FileSystem& fs = NativeFileSystem();
+  FileHandle like = 0, held = 0;
+  ASSERT_TRUE(fs.OpenExisting(dir / "a.txt", like));
+  ASSERT_EQ(fs.CreateNew(dir / "~p6k1a2b.tmp", like, held), CreateResult::Created);
+  fs.Close(like);
+  ASSERT_TRUE(fs.Write(held, "temporary", 9));
   WriteBytes(dir / "~p6kzzzz.tmp", "not one of ours");
 
   struct Case { const char* what; std::vector<std::string> args; Lines lines; int exitCode; } cases[] = {
@@ -104,6 +111,7 @@ TEST(Expansion, LinksFailAndSpecialFilesAreSkipped) {
   }
   EXPECT_EQ(dir.Names(), (Lines{"a.p6k", "dirlink", "fifo", "link.txt", "sock", "~p6k1a2b.tmp",
                                 "~p6kzzzz.p6k"}));
+  fs.Close(held);
 }
 
 }  // namespace

@@ -45,6 +45,21 @@ TEST(SingleDecrypt, MissingFileAndTakenName) {
   EXPECT_EQ(dir.Names(), (Names{"x.p6k", "x.txt"}));
 }
 
+// The file stands restored already, byte for byte: the prompt has what it
+// was asked for and removes nothing.
+TEST(SingleDecrypt, ARestoredFileStandingAlreadyKeepsItsContainer) {
+  ScratchDir dir;
+  const std::string container = ContainerFromLayout("same", "txt", DeriveKey("pw"));
+  WriteBytes(dir / "x.p6k", container);
+  WriteBytes(dir / "x.txt", "same");
+  SingleDecryption result = DecryptSingleFile(dir / "x.p6k", DeriveKey("pw"));
+  EXPECT_EQ(result.outcome, Outcome::AlreadyInPlace);
+  EXPECT_EQ(result.restoredPath, dir / "x.txt");
+  EXPECT_EQ(ReadBytes(dir / "x.p6k"), container);
+  EXPECT_EQ(ReadBytes(dir / "x.txt"), "same");
+  EXPECT_EQ(dir.Names(), (Names{"x.p6k", "x.txt"}));
+}
+
 TEST(SingleDecrypt, FailedDeleteKeepsBoth) {
   ScratchDir dir;
   WriteBytes(dir / "x.p6k", ContainerFromLayout("data", "txt", DeriveKey("pw")));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "output_writer.h"
 #include "run_helpers.h"
 #include "scratch_dir.h"
@@ -42,16 +44,21 @@ TEST(StopRequest, RowWithOutputInPlaceFinishesFirst) {
 
 // Every operation of the file layer failing in turn, at every call a small
 // batch makes of it, for both runs: each row ends in a failure or success,
-// the run goes on, nothing is lost, and no temporary file stays.
+// the run goes on, nothing is lost, and no temporary file stays. The batch
+// holds what a killed run leaves too: a temporary file, and a file beside
+// its complete output.
 struct BatchFile {
   std::string in, out, inBytes, outBytes;
 };
+
+const char kLeftover[] = "~p6kdead.tmp";
 
 std::vector<BatchFile> MakeBatch(const ScratchDir& dir, bool encrypt) {
   const std::uint8_t key = DeriveKey("pw");
   std::vector<BatchFile> files;
   const std::pair<const char*, std::string> plain[] = {
-      {"big", PatternBytes(kTransferBufferSize + 100)}, {"empty", ""}, {"small", "small"}};
+      {"big", PatternBytes(kTransferBufferSize + 100)}, {"empty", ""}, {"small", "small"},
+      {"pair", "pair"}};
   for (const auto& p : plain) {
     BatchFile f;
     std::string name = p.first, container = ContainerFromLayout(p.second, "txt", key);
@@ -60,8 +67,10 @@ std::vector<BatchFile> MakeBatch(const ScratchDir& dir, bool encrypt) {
     f.inBytes = encrypt ? p.second : container;
     f.outBytes = encrypt ? container : p.second;
     WriteBytes(f.in, f.inBytes);
+    if (name == "pair") WriteBytes(f.out, f.outBytes);
     files.push_back(f);
   }
+  WriteBytes(dir / kLeftover, "left by a dead run");
   return files;
 }
 
@@ -91,13 +100,19 @@ TEST(FaultInjection, NothingIsLostWhateverFails) {
         fs.FailOn(op, n);
         RecordingListener view = RunBatch(files, encrypt, fs);
         ASSERT_EQ(view.outcomes.size(), files.size());  // the run went on
-        EXPECT_TRUE(NoTemporaryFiles(dir.Names()));
+        Names left = dir.Names();
+        bool sweepFailed = op == Op::List || op == Op::DeleteAbandoned;
+        EXPECT_EQ(std::count(left.begin(), left.end(), kLeftover), sweepFailed ? 1 : 0);
+        left.erase(std::remove(left.begin(), left.end(), kLeftover), left.end());
+        EXPECT_TRUE(NoTemporaryFiles(left));
         for (std::size_t i = 0; i < files.size(); ++i) {
           bool hasIn = ReadBytes(files[i].in) == files[i].inBytes;
           bool hasOut = ReadBytes(files[i].out) == files[i].outBytes;
           EXPECT_TRUE(hasIn || hasOut) << files[i].in << " is lost";
           if (view.outcomes[i] == Outcome::Done) {
             EXPECT_TRUE(hasOut && !PathExists(files[i].in));
+          } else if (view.outcomes[i] == Outcome::AlreadyInPlace) {
+            EXPECT_TRUE(hasIn && hasOut);
           } else {
             EXPECT_TRUE(hasIn);
             EXPECT_FALSE(PathExists(files[i].out) && !hasOut) << "a partial output stayed";
@@ -110,7 +125,8 @@ TEST(FaultInjection, NothingIsLostWhateverFails) {
   // A call the engine no longer makes (a flush dropped, say) would be failed
   // nowhere: every kind of operation must have been failed at least once.
   for (Op op : {Op::Open, Op::Stamp, Op::Read, Op::Create, Op::Write, Op::Flush, Op::Close,
-                Op::Move, Op::Exists, Op::Unchanged, Op::DeleteOpened})
+                Op::Move, Op::Exists, Op::Unchanged, Op::DeleteOpened, Op::List,
+                Op::DeleteAbandoned})
     EXPECT_GT(injectedOf[static_cast<int>(op)], 0) << "operation " << static_cast<int>(op);
   RecordProperty("faults_injected", injected);
   std::printf("faults injected: %d\n", injected);

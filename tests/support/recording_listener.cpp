@@ -96,6 +96,12 @@ MoveResult FaultyFileSystem::MoveNoReplace(const std::string& from, const std::s
 bool FaultyFileSystem::Delete(const std::string& path) {
   return !Fails(Op::Delete) && m_real.Delete(path);
 }
+bool FaultyFileSystem::ListNames(const std::string& folder, std::vector<std::string>& names) {
+  return !Fails(Op::List) && m_real.ListNames(folder, names);
+}
+bool FaultyFileSystem::DeleteAbandoned(const std::string& path) {
+  return !Fails(Op::DeleteAbandoned) && m_real.DeleteAbandoned(path);
+}
 bool FaultyFileSystem::Exists(const std::string& path) {
   return !Fails(Op::Exists) && m_real.Exists(path);
 }

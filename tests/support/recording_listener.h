@@ -47,7 +47,7 @@ class FaultyFileSystem : public FileSystem {
  public:
   enum class Op {
     Open, Stamp, Read, Create, Write, Flush, Close, Move, Delete, Exists, Unchanged, DeleteOpened,
-    Count
+    List, DeleteAbandoned, Count
   };
   void FailOn(Op op, int n = 0) { m_failOp = op; m_failAt = n; m_armed = true; }
   void After(Op op, std::function<void()> action) { m_afterOp = op; m_after = std::move(action); }
@@ -62,6 +62,8 @@ class FaultyFileSystem : public FileSystem {
   bool Close(FileHandle file) override;
   MoveResult MoveNoReplace(const std::string& from, const std::string& to) override;
   bool Delete(const std::string& path) override;
+  bool ListNames(const std::string& folder, std::vector<std::string>& names) override;
+  bool DeleteAbandoned(const std::string& path) override;
   bool Exists(const std::string& path) override;
   bool Unchanged(FileHandle file, const std::string& path, const FileStamp& stamp) override;
   bool DeleteOpened(FileHandle file, const std::string& path) override;
