@@ -132,6 +132,23 @@ TEST(WineCross, WindowsToolFollowsNoLinkAndTakesNoLookAlike) {
   }
 }
 
+// Wine shows a Unix name holding ":" to the program with the ":" in it. The
+// decryption would refuse such an extension, so the encryption refuses it
+// first and the file stays as it was.
+TEST(WineCross, WindowsToolRefusesAnExtensionTheDecryptionWouldRefuse) {
+  SKIP_WITHOUT_WINDOWS_BUILD();
+  ScratchDir dir;
+  WriteBytes(dir / "meeting.10:30", "minutes");
+  WriteBytes(dir / "plain.txt", "plain");
+  const std::string folder = WinePath(dir.path());
+  ProcessResult windows = P6kExe({"encrypt", folder});
+  EXPECT_EQ(windows.exitCode, 1) << windows.err;
+  EXPECT_EQ(windows.OutLines(), (Lines{kFailed936 + "\t" + folder + "meeting.10:30",
+                                       kSuccess936 + "\t" + folder + "plain.p6k"}));
+  EXPECT_EQ(dir.Names(), (Lines{"meeting.10:30", "plain.p6k"}));
+  EXPECT_EQ(ReadBytes(dir / "meeting.10:30"), "minutes");
+}
+
 // Wine starts a program deeper than 260 characters only from the Unix side,
 // as a user's `wine` does. Such a program still registers ".p6k": with its
 // short path when there is one, else with its long path.
