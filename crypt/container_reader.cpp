@@ -34,17 +34,29 @@ TrailerReading ReadTrailer(FileSystem& fs, FileHandle container, std::uint64_t l
     reading.outcome = Outcome::ReadFailed;
     return reading;
   }
+  ExtensionReading extension = ExtensionFromField(field, key);
+  if (extension.outcome != Outcome::Done) {
+    reading.outcome = extension.outcome;
+    return reading;
+  }
+  reading.restoredPath = RestoredName(path, extension.extension, rules);
+  return reading;
+}
+
+ExtensionReading ExtensionFromField(const unsigned char field[container::kExtensionFieldSize],
+                                    std::uint8_t key) {
+  ExtensionReading reading;
   std::optional<std::string> safe =
       container_text::SafeExtension(container::ReadExtensionField(field, key));
   if (!safe) {
     reading.outcome = Outcome::UnsafeExtension;
     return reading;
   }
-  std::optional<std::string> extension = container_text::FromContainer(*safe);
-  if (!extension) {
+  std::optional<std::string> native = container_text::FromContainer(*safe);
+  if (!native) {
     reading.outcome = Outcome::NameNotConvertible;
     return reading;
   }
-  reading.restoredPath = RestoredName(path, *extension, rules);
+  reading.extension = *native;
   return reading;
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "container_format.h"
 #include "file_system.h"
 #include "outcome.h"
 #include "path_rules.h"
@@ -17,3 +18,15 @@ struct TrailerReading {
 
 TrailerReading ReadTrailer(FileSystem& fs, FileHandle container, std::uint64_t length,
                            const std::string& path, std::uint8_t key, const PathRules& rules);
+
+// The extension a trailer's field gives back, as the restore names the file
+// with it: Done, UnsafeExtension or NameNotConvertible. The encryption asks
+// the same of the field it is about to write, so it never writes a container
+// that this reading refuses.
+struct ExtensionReading {
+  Outcome outcome = Outcome::Done;
+  std::string extension;  // native text
+};
+
+ExtensionReading ExtensionFromField(const unsigned char field[container::kExtensionFieldSize],
+                                    std::uint8_t key);

@@ -1,5 +1,6 @@
 #include "batch_run.h"
 #include "container_format.h"
+#include "container_reader.h"
 #include "container_text.h"
 #include "file_names.h"
 #include "output_writer.h"
@@ -31,12 +32,20 @@ FileWork WriteContainer(FileSystem& fs, const std::string& path, const RunSettin
     work.outcome = Outcome::NameNotConvertible;
     return work;
   }
+  std::string trailer = container::BuildTrailer(*extension, settings.key);
+  // The trailer is read back as the decryption will read it; what it would
+  // refuse is refused here, before anything is written.
+  const unsigned char* field = reinterpret_cast<const unsigned char*>(trailer.data());
+  if (ExtensionFromField(field, settings.key).outcome != Outcome::Done) {
+    work.outcome = Outcome::ExtensionNotRestorable;
+    return work;
+  }
   std::uint64_t length = work.sourceStamp.size;
   OutputJob job;
   job.source = work.source;
   job.dataLength = length;
   job.mask = container::DataMask(settings.key, length);
-  job.tail = container::BuildTrailer(*extension, settings.key);
+  job.tail = trailer;
   job.folder = split.directory;
   job.finalPath = ContainerName(path, settings.rules);
   job.stop = settings.stop;

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "file_system.h"
+#include "sole_opener_posix.h"
 
 namespace {
 
@@ -202,6 +203,15 @@ class PosixFileSystem : public FileSystem {
       close(fd);
       return false;
     }
+    // A file another program holds open fails its row before anything is
+    // written, as on Windows: what that program writes later would be lost
+    // with the removed file.
+    sole_opener::Lease lease = sole_opener::Take(fd);
+    if (lease == sole_opener::Lease::HeldElsewhere) {
+      close(fd);
+      return false;
+    }
+    if (lease == sole_opener::Lease::Taken) sole_opener::Drop(fd);
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_changes.Watch(fd, path);
     file = fd;
@@ -318,8 +328,15 @@ class PosixFileSystem : public FileSystem {
     return lstat(path.c_str(), &named) == 0 && S_ISREG(named.st_mode) && SameFile(named, open);
   }
 
-  bool DeleteOpened(FileHandle, const std::string& path) override {
-    return unlink(path.c_str()) == 0;
+  // A program that opened the file after the row did keeps it: its writes
+  // after an unlink would go to a file nobody can reach. The lease holds any
+  // new open back until the unlink is done.
+  bool DeleteOpened(FileHandle file, const std::string& path) override {
+    sole_opener::Lease lease = sole_opener::Take(Fd(file));
+    if (lease == sole_opener::Lease::HeldElsewhere) return false;
+    bool removed = unlink(path.c_str()) == 0;
+    if (lease == sole_opener::Lease::Taken) sole_opener::Drop(Fd(file));
+    return removed;
   }
 
  private:

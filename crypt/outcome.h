@@ -12,6 +12,7 @@ enum class Outcome {
   MarkerMismatch,       // decrypt: wrong key, not a container, or too short for a trailer
   TagMismatch,          // decrypt: marker reads back, tag does not (a damaged trailer)
   UnsafeExtension,      // decrypt: the stored extension would leave the folder
+  ExtensionNotRestorable,  // encrypt: the restore would refuse the extension the trailer keeps
   NameNotConvertible,   // the name cannot be held in code page 936 (or back)
   NameTaken,            // the output's name exists already; nothing replaced
   AlreadyInPlace,       // the output's name holds this very output already, as a run

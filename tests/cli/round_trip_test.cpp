@@ -87,4 +87,32 @@ TEST(RoundTrip, MixedFolderComesBack) {
   for (auto& [name, content] : restored) EXPECT_TRUE(now[name] == content) << name;
 }
 
+// A name whose extension the decryption would refuse is never encrypted:
+// its row fails and the file stays as it was, beside the one that comes back.
+TEST(RoundTrip, ExtensionsTheDecryptionRefusesAreNotEncrypted) {
+  const std::vector<std::string> refused{"notes.a|b", "back.a\\b", "meeting.10:30", "q.what?",
+                                         "star.a*b",  "lt.a<b",    "quote.x\"y",   "tab.a\tb"};
+  ScratchDir dir;
+  std::vector<std::string> args{"encrypt"};
+  for (const std::string& name : refused) {
+    WriteBytes(dir / name, "data of " + name);
+    args.push_back(dir / name);
+  }
+  WriteBytes(dir / "plain.txt", "plain");
+  args.push_back(dir / "plain.txt");
+
+  ProcessResult encrypted = P6k(args);
+  EXPECT_EQ(encrypted.exitCode, 1) << encrypted.err;
+  std::vector<std::string> expected;
+  for (const std::string& name : refused) expected.push_back(Line(kFailed, dir / name));
+  expected.push_back(Line(kSuccess, dir / "plain.p6k"));
+  EXPECT_EQ(encrypted.OutLines(), expected);
+  for (const std::string& name : refused) EXPECT_EQ(ReadBytes(dir / name), "data of " + name);
+
+  ProcessResult decrypted = P6k({"decrypt", dir / "plain.p6k"});
+  EXPECT_EQ(decrypted.exitCode, 0) << decrypted.err;
+  EXPECT_EQ(ReadBytes(dir / "plain.txt"), "plain");
+  EXPECT_EQ(dir.Names().size(), refused.size() + 1);
+}
+
 }  // namespace

@@ -192,6 +192,24 @@ TEST(WineCross, NamesWindowsCannotHoldActOnNoOtherFile) {
   EXPECT_EQ(ReadBytes(dir / "space.txt "), "trailing space");
 }
 
+// A Unix name holding ":" is listed with "?" in its place (see above); given
+// by its name, the ":" reaches the engine, whose decryption would refuse such
+// an extension, so the encryption refuses it first. The file stays as it was.
+TEST(WineCross, WindowsToolRefusesAnExtensionTheDecryptionWouldRefuse) {
+  SKIP_WITHOUT_WINDOWS_BUILD();
+  ScratchDir dir;
+  WriteBytes(dir / "meeting.10:30", "minutes");
+  WriteBytes(dir / "plain.txt", "plain");
+  const std::string folder = WinePath(dir.path());
+  for (const Lines& given : {Lines{folder}, Lines{folder + "meeting.10:30"}}) {
+    ProcessResult windows = P6kExe({"encrypt", given[0]});
+    EXPECT_EQ(windows.exitCode, 1) << windows.err;
+    EXPECT_EQ(windows.OutLines().at(0).substr(0, kFailed936.size() + 1), kFailed936 + "\t");
+  }
+  EXPECT_EQ(dir.Names(), (Lines{"meeting.10:30", "plain.p6k"}));
+  EXPECT_EQ(ReadBytes(dir / "meeting.10:30"), "minutes");
+}
+
 // Wine starts a program deeper than 260 characters only from the Unix side,
 // as a user's `wine` does. Such a program still registers ".p6k": with its
 // short path when there is one, else with its long path.

@@ -201,6 +201,41 @@ TEST(EncryptRun, PosixRefusesNamesCodePage936CannotHold) {
   EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
   EXPECT_EQ(dir.Names(), Names{"smile.\xF0\x9F\x98\x80"});
 }
+
+// A name whose stored extension the restore would refuse is refused before
+// anything is written, so that no container leaves the tool that the tool
+// will not give back. Only the eight bytes the trailer keeps count.
+TEST(EncryptRun, PosixRefusesExtensionsTheRestoreWouldRefuse) {
+  struct Case { const char* name; Outcome outcome; const char* container; } cases[] = {
+      {"notes.a|b", Outcome::ExtensionNotRestorable, nullptr},
+      {"back.a\\b", Outcome::ExtensionNotRestorable, nullptr},
+      {"meeting.10:30", Outcome::ExtensionNotRestorable, nullptr},
+      {"q.what?", Outcome::ExtensionNotRestorable, nullptr},
+      {"star.a*b", Outcome::ExtensionNotRestorable, nullptr},
+      {"lt.a<b", Outcome::ExtensionNotRestorable, nullptr},
+      {"gt.a>b", Outcome::ExtensionNotRestorable, nullptr},
+      {"quote.x\"y", Outcome::ExtensionNotRestorable, nullptr},
+      {"tab.a\tb", Outcome::ExtensionNotRestorable, nullptr},
+      {"bell.\x07", Outcome::ExtensionNotRestorable, nullptr},
+      {"cut.abcdefgh|", Outcome::Done, "cut.p6k"},       // the "|" is past the kept bytes
+      {"colon:in.base", Outcome::Done, "colon:in.p6k"},  // the base name stays as it is
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    WriteBytes(dir / c.name, "kept");
+    RecordingListener view = RunEncrypt({dir / c.name}, "pw");
+    EXPECT_EQ(view.outcomes, std::vector<Outcome>{c.outcome});
+    if (c.container) {
+      EXPECT_EQ(dir.Names(), Names{c.container});
+      continue;
+    }
+    EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
+    EXPECT_EQ(view.rows[0].path, dir / c.name);
+    EXPECT_EQ(ReadBytes(dir / c.name), "kept");
+    EXPECT_EQ(dir.Names(), Names{c.name});
+  }
+}
 #endif
 
 }  // namespace

@@ -8,8 +8,11 @@
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
+
+#include <memory>
 
 #include "run_helpers.h"
 #include "scratch_dir.h"
@@ -104,6 +107,76 @@ TEST(SourceChanges, AChangedSourceIsKept) {
       EXPECT_TRUE(*changed != file.bytes);
       EXPECT_TRUE(ReadBytes(file.source) == changed) << "the change is lost";
       EXPECT_TRUE(PathExists(file.output));
+    }
+  }
+}
+
+// Another process that holds the source open for writing and writes once
+// more when told to, as a program does that keeps its file open.
+class HoldingProcess {
+ public:
+  explicit HoldingProcess(const std::string& path) {
+    if (pipe(m_ready) != 0 || pipe(m_go) != 0) return;
+    m_pid = fork();
+    if (m_pid == 0) {
+      int fd = open(path.c_str(), O_WRONLY | O_APPEND);
+      char byte = 0;
+      if (fd < 0 || write(m_ready[1], &byte, 1) != 1 || read(m_go[0], &byte, 1) != 1) _exit(1);
+      _exit(write(fd, kLate, sizeof kLate - 1) == sizeof kLate - 1 ? 0 : 1);
+    }
+    char byte;
+    m_held = m_pid > 0 && read(m_ready[0], &byte, 1) == 1;
+  }
+  ~HoldingProcess() { WriteAndEnd(); }
+  bool held() const { return m_held; }
+  // Has the holder write its late record and waits for its end.
+  bool WriteAndEnd() {
+    if (m_pid <= 0) return false;
+    char byte = 1;
+    int status = -1;
+    bool wrote = write(m_go[1], &byte, 1) == 1 && waitpid(m_pid, &status, 0) == m_pid &&
+                 WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    m_pid = -1;
+    for (int fd : {m_ready[0], m_ready[1], m_go[0], m_go[1]}) close(fd);
+    return wrote;
+  }
+  static constexpr char kLate[] = "<written later>";
+
+ private:
+  int m_ready[2] = {-1, -1}, m_go[2] = {-1, -1};
+  pid_t m_pid = -1;
+  bool m_held = false;
+};
+
+// A source that another process holds open is never removed: what it writes
+// after the row would go to a file nobody can reach. Held from before the
+// run, the row fails before anything is written; opened once the output
+// stands, the row keeps both.
+TEST(SourceChanges, ASourceAnotherProcessHoldsIsKept) {
+  struct When { const char* what; bool beforeTheRun; Outcome outcome; } whens[] = {
+      {"held before the run", true, Outcome::OpenFailed},
+      {"opened once the output stands", false, Outcome::DeleteFailed},
+  };
+  for (const When& when : whens) {
+    ScratchDir dir;
+    for (const RowFile& file : RowFiles(dir)) {
+      SCOPED_TRACE(std::string(when.what) + (file.encrypt ? ", encrypt" : ", decrypt"));
+      WriteBytes(file.source, file.bytes);
+      std::unique_ptr<HoldingProcess> holder;
+      if (when.beforeTheRun) holder.reset(new HoldingProcess(file.source));
+      FaultyFileSystem fs;
+      fs.After(Op::Move, [&] {
+        if (!holder) holder.reset(new HoldingProcess(file.source));
+      });
+      RecordingListener view = RunRow(file, fs);
+      ASSERT_TRUE(holder && holder->held());
+      ASSERT_TRUE(holder->WriteAndEnd());
+      EXPECT_EQ(view.outcomes, std::vector<Outcome>{when.outcome});
+      EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
+      EXPECT_TRUE(ReadBytes(file.source) == file.bytes + HoldingProcess::kLate)
+          << "what the holder wrote is lost";
+      EXPECT_EQ(PathExists(file.output), !when.beforeTheRun);
+      EXPECT_TRUE(NoTemporaryFiles(dir.Names()));
     }
   }
 }

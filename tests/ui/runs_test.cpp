@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <random>
+#include <thread>
 
 #include "key.h"
 #include "output_writer.h"
@@ -243,6 +245,60 @@ TEST(Runs, ClosingDuringALongRunStopsItSafely) {
   EXPECT_EQ(dir.Names(), (Names{"big.bin", "other.txt"}));
   CloseHandle(reached);
   CloseHandle(released);
+}
+
+// A folder in which one file is kept open for writing by another writer,
+// appending at varied moments, while the window encrypts the folder, round
+// after round: that row fails and everything written to the file stays; the
+// other files are encrypted.
+TEST(Runs, AFileHeldForWritingKeepsWhatWasWrittenRoundAfterRound) {
+  std::mt19937 random(GetTickCount());
+  WindowDriver ui;
+  for (int round = 0; round < 10; ++round) {
+    SCOPED_TRACE(round);
+    ScratchDir dir;
+    const std::string folder = dir / "drop";
+    ASSERT_TRUE(MakeFolder(folder));
+    const std::string log = folder + "\\held.log";
+    WriteBytes(folder + "\\a.txt", PatternBytes(random() % (3 << 20)));
+    WriteBytes(log, "<start>");
+    WriteBytes(folder + "\\z.txt", "z");
+    HANDLE file = CreateFileA(log.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    std::atomic<bool> stop{false};
+    std::string written;
+    std::thread writer([&, seed = static_cast<unsigned>(random())] {
+      std::mt19937 pauses(seed);
+      for (int i = 0; !stop; ++i) {
+        Sleep(pauses() % 15);
+        const std::string record = "<" + std::to_string(i) + ">";
+        LARGE_INTEGER end = {};
+        DWORD put = 0;
+        if (SetFilePointerEx(file, end, nullptr, FILE_END) &&
+            WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &put, nullptr) &&
+            put == record.size())
+          written += record;
+      }
+    });
+    ui.Click(IDC_CLEAR_LIST);
+    Sleep(random() % 30);
+    ui.Drop({folder});
+    ui.TypePasswords(L"pw");
+    ui.Click(IDC_ENCRYPT);
+    ui.WaitForRun();
+    Sleep(random() % 30);
+    stop = true;
+    writer.join();
+    CloseHandle(file);
+    std::vector<Row> rows = ui.Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    for (const Row& row : rows) EXPECT_EQ(row.status, row.path == log ? kFailed : kSuccess) << row.path;
+    EXPECT_EQ(ReadBytes(log), "<start>" + written);
+    EXPECT_EQ(ListFolder(folder), (Names{"a.p6k", "held.log", "z.p6k"}));
+    if (round == 0) ui.Screenshot("main-file-held-for-writing");
+  }
 }
 
 }  // namespace
