@@ -1,24 +1,21 @@
 #include "control.h"
 
-#include <commctrl.h>
-
-namespace {
-const UINT_PTR kSubclassId = 0x50766E;
-// FromHandle reads the object back from a window property: MinGW's 64-bit
-// comctl32 import library has no GetWindowSubclass.
-const wchar_t kControlProperty[] = L"sorvan.Control";
-}
+// Subclassed by replacing the window procedure, with the object in the
+// window's user data. Both are read from the window itself, so a message
+// costs no more than a call; comctl32's subclass chain and window properties
+// ask Wine's server on every message, which made a large list crawl.
 
 Control::~Control() { Detach(); }
 
 bool Control::Attach(HWND window) {
   if (m_hWnd == window) return true;
   Detach();
-  if (!window || !SetWindowSubclass(window, &Control::SubclassProc, kSubclassId,
-                                    reinterpret_cast<DWORD_PTR>(this)))
-    return false;
-  if (!SetPropW(window, kControlProperty, this)) {
-    RemoveWindowSubclass(window, &Control::SubclassProc, kSubclassId);
+  if (!window || GetWindowLongPtrW(window, GWLP_USERDATA) != 0) return false;
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  m_previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::SubclassProc)));
+  if (!m_previous) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     return false;
   }
   m_hWnd = window;
@@ -28,14 +25,19 @@ bool Control::Attach(HWND window) {
 
 void Control::Detach() {
   if (!m_hWnd) return;
-  RemoveWindowSubclass(m_hWnd, &Control::SubclassProc, kSubclassId);
-  RemovePropW(m_hWnd, kControlProperty);
+  SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
+  SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
   m_hWnd = nullptr;
+  m_previous = nullptr;
 }
 
 Control* Control::FromHandle(HWND window) {
   if (!window) return nullptr;
-  return static_cast<Control*>(GetPropW(window, kControlProperty));
+  // Only a window whose procedure is ours holds one of our objects.
+  if (GetWindowLongPtrW(window, GWLP_WNDPROC) !=
+      reinterpret_cast<LONG_PTR>(&Control::SubclassProc))
+    return nullptr;
+  return reinterpret_cast<Control*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 bool Control::OnReflectedMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
@@ -45,16 +47,16 @@ LRESULT Control::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Control::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefSubclassProc(m_hWnd, message, wParam, lParam);
+  return CallWindowProcW(m_previous, m_hWnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Control::SubclassProc(HWND, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR, DWORD_PTR self) {
-  Control* control = reinterpret_cast<Control*>(self);
+LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Control* control = reinterpret_cast<Control*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!control) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    LRESULT result = control->Default(message, wParam, lParam);
+    WNDPROC previous = control->m_previous;
     control->Detach();
-    return result;
+    return CallWindowProcW(previous, window, message, wParam, lParam);
   }
   // An exception must not unwind through the system's frames: the control's
   // own procedure answers instead.

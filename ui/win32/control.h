@@ -2,7 +2,7 @@
 #include <windows.h>
 
 // A child window of a dialog template, attached to an object of ours by
-// subclassing. The dialog offers the control its own notifications first
+// subclassing (its procedure replaced, the object in its user data). The dialog offers the control its own notifications first
 // (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR*), so a control class handles what it
 // is told about itself.
 class Control {
@@ -33,6 +33,6 @@ class Control {
   HWND m_hWnd = nullptr;
 
  private:
-  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  WNDPROC m_previous = nullptr;
 };
