@@ -71,6 +71,34 @@ TEST(Drops, ShortcutsBecomeTheirTargetsAndMissingItemsAreSkipped) {
   EXPECT_EQ(Paths(ui.Rows()), (std::vector<std::string>{file, folder + "\\inside.txt", file}));
 }
 
+// Thousands of files, dropped twice around one of them named in another
+// case: each drop puts the folder's files on top in the reverse of their
+// listing, nothing is skipped as a duplicate, and every row is ready again.
+TEST(Drops, AFolderOfThousandsGivesTheSameRowsInTheSameOrder) {
+  ScratchDir dir;
+  const std::string folder = dir / "many";
+  MakeFolder(folder);
+  for (int i = 0; i < 2500; ++i)
+    WriteBytes(folder + (i % 2 ? "\\Report" : "\\report") + std::to_string(i) + ".Txt", "x");
+  MakeFolder(folder + "\\sub");
+  std::vector<Row> listed;
+  for (auto& name : ListedFiles(folder)) listed.insert(listed.begin(), {folder + "\\" + name, kReady, kDot});
+  const std::string upper = folder + "\\REPORT7.TXT";
+
+  WindowDriver ui;
+  ui.Drop({folder});
+  ui.SetRowLook(3, kTick, kSuccess);
+  ui.Drop({upper});
+  ui.Drop({folder});
+  std::vector<Row> expected = listed;
+  expected.push_back({upper, kReady, kDot});
+  expected.insert(expected.end(), listed.begin(), listed.end());
+  std::vector<Row> rows = ui.Rows();
+  ASSERT_EQ(rows.size(), expected.size());
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    ASSERT_TRUE(rows[i] == expected[i]) << "row " << i << ": " << rows[i].path;
+}
+
 TEST(Drops, ClearEmptiesTheList) {
   ScratchDir dir;
   WriteBytes(dir / "a.txt", "a");
