@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The window's run against p6k.exe's on the same files, under Wine: many small
-# files, then a few large ones. sorvan.exe is started and worked from outside
+# The window's run against p6k.exe's on the same files, under Wine: small
+# files, many files, then a few large ones. sorvan.exe is started and worked from outside
 # as a user works it: the folder is dropped on its list from the X desktop
 # (XDND, as a Linux file manager drops it), the password typed twice, the
 # button pressed; the time runs from the press until the buttons come back.
+# Besides, the time from the drop until the list holds every row, and from
+# the press until the buttons are off.
 # p6k.exe encrypts a fresh copy of the same folder, timed as a whole process
 # and less its start-up (the median of `p6k.exe --version`). Medians of RUNS
 # runs, interleaved. Not part of the tests; run it by hand after building:
@@ -11,14 +13,18 @@
 #   bash bench/window.sh
 #
 # Settings through the environment: RUNS (5), SMALL_FILES (400), SMALL_BYTES
-# (3000), LARGE_FILES (2), LARGE_MIB (96), BENCH_DIR (a folder on the disk to
-# measure, default /var/tmp).
+# (3000), MANY_FILES (20000), MANY_BYTES (1024), MANY_RUNS (3), LARGE_FILES
+# (2), LARGE_MIB (96), BENCH_DIR (a folder on the disk to measure, default
+# /var/tmp). A count of 0 leaves its case out.
 set -euo pipefail
 shopt -s inherit_errexit
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 RUNS="${RUNS:-5}"
 SMALL_FILES="${SMALL_FILES:-400}"
 SMALL_BYTES="${SMALL_BYTES:-3000}"
+MANY_FILES="${MANY_FILES:-20000}"
+MANY_BYTES="${MANY_BYTES:-1024}"
+MANY_RUNS="${MANY_RUNS:-3}"
 LARGE_FILES="${LARGE_FILES:-2}"
 LARGE_MIB="${LARGE_MIB:-96}"
 source "$ROOT/scripts/wine-env.sh"
@@ -53,20 +59,24 @@ minus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a - b }'; }
 winpath() { echo "Z:${1//\//\\}"; }
 settle() { sync -f "$WORK"; }
 
-# One run of the window over a fresh copy of the master folder: prints seconds.
+# One run of the window over a fresh copy of the master folder: prints the
+# run's seconds, the seconds until the buttons went off, and the seconds from
+# the drop until the list held every row.
 window_run() {
   local master="$1" count="$2" folder="$WORK/window"
   rm -rf "$folder"; cp -r "$master" "$folder"; settle
   wine "$WIN/sorvan.exe" >/dev/null 2>&1 &
   local program=$!
   local at; at="$(wine "$WIN/bench/window_run.exe" where)"
+  local dropped; dropped=$(now)
   "$DROP" ${at//$'\r'/} "$folder" >/dev/null
+  local filled; filled="$(wine "$WIN/bench/window_run.exe" filled "$count" | tr -d '\r')"
   local seconds; seconds="$(wine "$WIN/bench/window_run.exe" run "$count" encrypt | tr -d '\r')"
   wine "$WIN/bench/window_run.exe" close >/dev/null
   wait "$program" || true
   local made; made="$(find "$folder" -name '*.p6k' | wc -l)"
   [[ "$made" -eq "$count" ]] || { echo "the window made $made containers of $count" >&2; exit 1; }
-  echo "$seconds"
+  echo "$seconds $(elapsed "$dropped" "$filled")"
 }
 
 # One run of p6k.exe over a fresh copy: prints the whole process's seconds.
@@ -88,30 +98,32 @@ startup_run() {
 }
 
 measure() {
-  local name="$1" master="$2" count="$3" window=() tool=() startup=()
+  local name="$1" master="$2" count="$3" runs="$4" window=() off=() fill=() tool=() startup=()
+  local figures
   ((count > 0)) || return 0
   # The order turns from run to run, so neither always follows the other.
-  for ((i = 0; i < RUNS; i++)); do
-    if ((i % 2 == 0)); then
-      window+=("$(window_run "$master" "$count")")
-      tool+=("$(tool_run "$master")")
-    else
-      tool+=("$(tool_run "$master")")
-      window+=("$(window_run "$master" "$count")")
-    fi
+  for ((i = 0; i < runs; i++)); do
+    if ((i % 2 == 1)); then tool+=("$(tool_run "$master")"); fi
+    read -r -a figures <<<"$(window_run "$master" "$count")"
+    window+=("${figures[0]}"); off+=("${figures[1]}"); fill+=("${figures[2]}")
+    if ((i % 2 == 0)); then tool+=("$(tool_run "$master")"); fi
     startup+=("$(startup_run)")
   done
   local w t s net
   w="$(median "${window[@]}")"; t="$(median "${tool[@]}")"; s="$(median "${startup[@]}")"
+  echo "$name: drop to list filled $(median "${fill[@]}") s (runs: ${fill[*]})"
+  echo "$name: press to buttons off $(median "${off[@]}") s (runs: ${off[*]})"
   net="$(minus "$t" "$s")"
   echo "$name: window ${w} s (runs: ${window[*]})"
   echo "$name: p6k.exe ${t} s whole (runs: ${tool[*]}), ${net} s less its start-up of ${s} s"
   echo "$name: window / p6k.exe = $(ratio "$w" "$t") whole, $(ratio "$w" "$net") less start-up"
 }
 
-mkdir -p "$WORK/small" "$WORK/large"
+mkdir -p "$WORK/small" "$WORK/many" "$WORK/large"
 for ((i = 0; i < SMALL_FILES; i++)); do head -c "$SMALL_BYTES" /dev/urandom >"$WORK/small/f$i.bin"; done
+for ((i = 0; i < MANY_FILES; i++)); do head -c "$MANY_BYTES" /dev/urandom >"$WORK/many/f$i.bin"; done
 for ((i = 0; i < LARGE_FILES; i++)); do head -c "${LARGE_MIB}M" /dev/urandom >"$WORK/large/f$i.bin"; done
-echo "window benchmark under Wine, $RUNS runs each, in $WORK"
-measure "$SMALL_FILES files of $SMALL_BYTES bytes" "$WORK/small" "$SMALL_FILES"
-measure "$LARGE_FILES files of $LARGE_MIB MiB" "$WORK/large" "$LARGE_FILES"
+echo "window benchmark under Wine, $RUNS runs each ($MANY_RUNS for the many files), in $WORK"
+measure "$SMALL_FILES files of $SMALL_BYTES bytes" "$WORK/small" "$SMALL_FILES" "$RUNS"
+measure "$MANY_FILES files of $MANY_BYTES bytes" "$WORK/many" "$MANY_FILES" "$MANY_RUNS"
+measure "$LARGE_FILES files of $LARGE_MIB MiB" "$WORK/large" "$LARGE_FILES" "$RUNS"

@@ -1,9 +1,11 @@
 // Drives the running sorvan.exe from outside, as a user would after dropping
 // files on its list: waits for the rows, types the password twice, presses
 // "加密文件" or "解密文件", and prints the seconds from the press until both
-// command buttons come back. Built in the Windows tree; bench/window.sh uses it.
+// command buttons come back, then the seconds until they went off. Built in
+// the Windows tree; bench/window.sh uses it.
 //
 //   window_run where              prints the list's centre on the screen: "X Y"
+//   window_run filled ROWS        once the list holds ROWS rows, prints the Unix time
 //   window_run run ROWS COMMAND   COMMAND is encrypt or decrypt
 //   window_run close
 #include <windows.h>
@@ -37,15 +39,32 @@ bool ButtonsEnabled(HWND window) {
   return IsWindowEnabled(GetDlgItem(window, kEncrypt)) && IsWindowEnabled(GetDlgItem(window, kDecrypt));
 }
 
-int Run(HWND window, long rows, bool encrypt) {
+// The list answers only between the window's own messages, so the first
+// answer that counts every row comes right after the drop's last one.
+bool WaitForRows(HWND window, long rows) {
   HWND list = GetDlgItem(window, kList);
   for (int tries = 0; SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) < rows; ++tries) {
-    if (tries > 6000) {
+    if (tries > 60000) {
       std::fprintf(stderr, "window_run: the list never held %ld rows\n", rows);
-      return 1;
+      return false;
     }
     Sleep(5);
   }
+  return true;
+}
+
+// Seconds since 1970 on the machine's clock, which the shell reads too.
+double UnixSeconds() {
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  ULARGE_INTEGER ticks;
+  ticks.LowPart = now.dwLowDateTime;
+  ticks.HighPart = now.dwHighDateTime;
+  return static_cast<double>(ticks.QuadPart - 116444736000000000ull) / 1e7;
+}
+
+int Run(HWND window, long rows, bool encrypt) {
+  if (!WaitForRows(window, rows)) return 1;
   SetDlgItemTextW(window, kPassword, L"bench");
   SetDlgItemTextW(window, kConfirm, L"bench");
   HWND button = GetDlgItem(window, encrypt ? kEncrypt : kDecrypt);
@@ -54,8 +73,9 @@ int Run(HWND window, long rows, bool encrypt) {
   // The command disables both buttons before its worker starts; the run's
   // end enables them again.
   while (ButtonsEnabled(window) && Seconds() - pressed < 5) Sleep(0);
+  double disabled = Seconds() - pressed;
   while (!ButtonsEnabled(window)) Sleep(1);
-  std::printf("%.3f\n", Seconds() - pressed);
+  std::printf("%.3f %.3f\n", Seconds() - pressed, disabled);
   return 0;
 }
 
@@ -72,6 +92,11 @@ int main(int argc, char** argv) {
     RECT list;
     GetWindowRect(GetDlgItem(window, kList), &list);
     std::printf("%ld %ld\n", (list.left + list.right) / 2, (list.top + list.bottom) / 2);
+    return 0;
+  }
+  if (std::strcmp(argv[1], "filled") == 0 && argc == 3) {
+    if (!WaitForRows(window, std::atol(argv[2]))) return 1;
+    std::printf("%.6f\n", UnixSeconds());
     return 0;
   }
   if (std::strcmp(argv[1], "run") == 0 && argc == 4)
