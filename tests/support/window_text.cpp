@@ -8,9 +8,19 @@ struct BoxSearch {
   HWND box;
 };
 
+// A box without an owner is looked for in this process alone: another
+// program under the same Wine server (a main window of ours, say) is no box
+// of this test's.
+bool OwnedAsSought(HWND window, HWND owner) {
+  if (GetWindow(window, GW_OWNER) != owner) return false;
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return owner || process == GetCurrentProcessId();
+}
+
 BOOL CALLBACK FindBox(HWND window, LPARAM param) {
   BoxSearch& s = *reinterpret_cast<BoxSearch*>(param);
-  if (WindowClass(window) == L"#32770" && GetWindow(window, GW_OWNER) == s.owner &&
+  if (WindowClass(window) == L"#32770" && OwnedAsSought(window, s.owner) &&
       IsWindowVisible(window)) {
     s.box = window;
     return FALSE;
