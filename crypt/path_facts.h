@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,25 @@ struct FolderEntry {
 // folder, and under Wine a Unix link is not shown at all. Ask KindOfPath
 // before entering a folder.
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+
+// The same entries in the same order, one at a time: a window lists a
+// folder of thousands between its messages.
+class FolderReader {
+ public:
+  explicit FolderReader(const std::string& folder);
+  ~FolderReader();
+  FolderReader(const FolderReader&) = delete;
+  FolderReader& operator=(const FolderReader&) = delete;
+
+  // False when the folder cannot be listed.
+  bool IsOpen() const { return m_state != nullptr; }
+  // The next entry; false once there are no more.
+  bool Next(FolderEntry& entry);
+
+ private:
+  struct State;
+  std::unique_ptr<State> m_state;
+};
 
 // True when both paths name one and the same existing file.
 bool SameFile(const std::string& a, const std::string& b);

@@ -12,17 +12,31 @@ PathKind KindOfPath(const std::string& path) {
   return PathKind::Special;
 }
 
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+struct FolderReader::State {
+  DIR* dir;
+  std::string prefix;
+};
+
+FolderReader::FolderReader(const std::string& folder) {
   DIR* dir = opendir(folder.c_str());
-  if (!dir) return false;
+  if (!dir) return;
   const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-  while (dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") entries.push_back(FolderEntry{name, PathKind::Missing});
+  m_state.reset(new State{dir, prefix});
+}
+
+FolderReader::~FolderReader() {
+  if (m_state) closedir(m_state->dir);
+}
+
+bool FolderReader::Next(FolderEntry& entry) {
+  if (!m_state) return false;
+  while (dirent* found = readdir(m_state->dir)) {
+    std::string name = found->d_name;
+    if (name == "." || name == "..") continue;
+    entry = FolderEntry{name, KindOfPath(m_state->prefix + name)};
+    return true;
   }
-  closedir(dir);
-  for (FolderEntry& e : entries) e.kind = KindOfPath(prefix + e.name);
-  return true;
+  return false;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

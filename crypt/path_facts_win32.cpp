@@ -53,24 +53,42 @@ PathKind KindOfPath(const std::string& path) {
   return own ? kind : PathKind::Link;
 }
 
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
-  std::wstring wide = win32_paths::LongPath(folder);
-  if (wide.empty()) return false;
-  if (wide.back() != L'\\' && wide.back() != L'/') wide += L'\\';
+struct FolderReader::State {
+  HANDLE find;
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((wide + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  do {
+  bool holdsEntry;  // data holds an entry not yet handed out
+};
+
+FolderReader::FolderReader(const std::string& folder) {
+  std::wstring wide = win32_paths::LongPath(folder);
+  if (wide.empty()) return;
+  if (wide.back() != L'\\' && wide.back() != L'/') wide += L'\\';
+  std::unique_ptr<State> state(new State{});
+  state->find = FindFirstFileW((wide + L"*").c_str(), &state->data);
+  if (state->find == INVALID_HANDLE_VALUE) return;
+  state->holdsEntry = true;
+  m_state = std::move(state);
+}
+
+FolderReader::~FolderReader() {
+  if (m_state) FindClose(m_state->find);
+}
+
+bool FolderReader::Next(FolderEntry& entry) {
+  if (!m_state) return false;
+  while (m_state->holdsEntry || FindNextFileW(m_state->find, &m_state->data)) {
+    m_state->holdsEntry = false;
+    const WIN32_FIND_DATAW& data = m_state->data;
     std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
     // A link to a folder is listed as a folder, as the system shows it;
     // KindOfPath tells it apart before anyone enters it.
     DWORD attributes = data.dwFileAttributes;
     PathKind kind = attributes & FILE_ATTRIBUTE_DIRECTORY ? PathKind::Folder : KindOfAttributes(attributes);
-    entries.push_back(FolderEntry{RowName(name), kind});
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  return true;
+    entry = FolderEntry{RowName(name), kind};
+    return true;
+  }
+  return false;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
