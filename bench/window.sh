@@ -4,8 +4,9 @@
 # as a user works it: the folder is dropped on its list from the X desktop
 # (XDND, as a Linux file manager drops it), the password typed twice, the
 # button pressed; the time runs from the press until the buttons come back.
-# Besides, the time from the drop until the list holds every row, and from
-# the press until the buttons are off.
+# Besides, the time from the drop until the list holds every row, the longest
+# the list took to answer meanwhile, and the time from the press until the
+# buttons are off.
 # p6k.exe encrypts a fresh copy of the same folder, timed as a whole process
 # and less its start-up (the median of `p6k.exe --version`). Medians of RUNS
 # runs, interleaved. Not part of the tests; run it by hand after building:
@@ -60,8 +61,9 @@ winpath() { echo "Z:${1//\//\\}"; }
 settle() { sync -f "$WORK"; }
 
 # One run of the window over a fresh copy of the master folder: prints the
-# run's seconds, the seconds until the buttons went off, and the seconds from
-# the drop until the list held every row.
+# run's seconds, the seconds until the buttons went off, the seconds from
+# the drop until the list held every row, and the longest the list took to
+# answer meanwhile.
 window_run() {
   local master="$1" count="$2" folder="$WORK/window"
   rm -rf "$folder"; cp -r "$master" "$folder"; settle
@@ -70,13 +72,14 @@ window_run() {
   local at; at="$(wine "$WIN/bench/window_run.exe" where)"
   local dropped; dropped=$(now)
   "$DROP" ${at//$'\r'/} "$folder" >/dev/null
-  local filled; filled="$(wine "$WIN/bench/window_run.exe" filled "$count" | tr -d '\r')"
+  local filled answer
+  read -r filled answer <<<"$(wine "$WIN/bench/window_run.exe" filled "$count" | tr -d '\r')"
   local seconds; seconds="$(wine "$WIN/bench/window_run.exe" run "$count" encrypt | tr -d '\r')"
   wine "$WIN/bench/window_run.exe" close >/dev/null
   wait "$program" || true
   local made; made="$(find "$folder" -name '*.p6k' | wc -l)"
   [[ "$made" -eq "$count" ]] || { echo "the window made $made containers of $count" >&2; exit 1; }
-  echo "$seconds $(elapsed "$dropped" "$filled")"
+  echo "$seconds $(elapsed "$dropped" "$filled") $answer"
 }
 
 # One run of p6k.exe over a fresh copy: prints the whole process's seconds.
@@ -98,20 +101,22 @@ startup_run() {
 }
 
 measure() {
-  local name="$1" master="$2" count="$3" runs="$4" window=() off=() fill=() tool=() startup=()
+  local name="$1" master="$2" count="$3" runs="$4" window=() off=() fill=() answer=() tool=() startup=()
   local figures
   ((count > 0)) || return 0
   # The order turns from run to run, so neither always follows the other.
   for ((i = 0; i < runs; i++)); do
     if ((i % 2 == 1)); then tool+=("$(tool_run "$master")"); fi
     read -r -a figures <<<"$(window_run "$master" "$count")"
-    window+=("${figures[0]}"); off+=("${figures[1]}"); fill+=("${figures[2]}")
+    ((${#figures[@]} == 4)) || { echo "$name: a window run failed" >&2; exit 1; }
+    window+=("${figures[0]}"); off+=("${figures[1]}"); fill+=("${figures[2]}"); answer+=("${figures[3]}")
     if ((i % 2 == 0)); then tool+=("$(tool_run "$master")"); fi
     startup+=("$(startup_run)")
   done
   local w t s net
   w="$(median "${window[@]}")"; t="$(median "${tool[@]}")"; s="$(median "${startup[@]}")"
   echo "$name: drop to list filled $(median "${fill[@]}") s (runs: ${fill[*]})"
+  echo "$name: longest wait for the list to answer meanwhile $(median "${answer[@]}") s (runs: ${answer[*]})"
   echo "$name: press to buttons off $(median "${off[@]}") s (runs: ${off[*]})"
   net="$(minus "$t" "$s")"
   echo "$name: window ${w} s (runs: ${window[*]})"

@@ -6,6 +6,7 @@
 //
 //   window_run where              prints the list's centre on the screen: "X Y"
 //   window_run filled ROWS        once the list holds ROWS rows, prints the Unix time
+//                                 and the longest wait for the list to answer
 //   window_run run ROWS COMMAND   COMMAND is encrypt or decrypt
 //   window_run close
 #include <windows.h>
@@ -40,16 +41,25 @@ bool ButtonsEnabled(HWND window) {
 }
 
 // The list answers only between the window's own messages, so the first
-// answer that counts every row comes right after the drop's last one.
-bool WaitForRows(HWND window, long rows) {
+// answer that counts every row comes right after the drop's last one, and
+// the longest wait for an answer is the longest the window left its user
+// waiting meanwhile.
+bool WaitForRows(HWND window, long rows, double* longestAnswer = nullptr) {
   HWND list = GetDlgItem(window, kList);
-  for (int tries = 0; SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) < rows; ++tries) {
+  double longest = 0;
+  for (int tries = 0;; ++tries) {
+    double asked = Seconds();
+    LRESULT count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    double answered = Seconds() - asked;
+    if (answered > longest) longest = answered;
+    if (count >= rows) break;
     if (tries > 60000) {
       std::fprintf(stderr, "window_run: the list never held %ld rows\n", rows);
       return false;
     }
     Sleep(5);
   }
+  if (longestAnswer) *longestAnswer = longest;
   return true;
 }
 
@@ -95,8 +105,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::strcmp(argv[1], "filled") == 0 && argc == 3) {
-    if (!WaitForRows(window, std::atol(argv[2]))) return 1;
-    std::printf("%.6f\n", UnixSeconds());
+    double longest = 0;
+    if (!WaitForRows(window, std::atol(argv[2]), &longest)) return 1;
+    std::printf("%.6f %.3f\n", UnixSeconds(), longest);
     return 0;
   }
   if (std::strcmp(argv[1], "run") == 0 && argc == 4)

@@ -80,7 +80,7 @@ void CFileDropList::AcceptDroppedPath(const std::string& dropped) {
   std::uint32_t kind = 0;
   if (!ClassifyPath(path, kind)) return;
   if (m_settings.flags & DROP_TO_HANDLER) {
-    if (m_settings.onPath) m_settings.onPath(*this, path, kind);
+    if (m_settings.onPath) m_settings.onPath(path, kind);
   } else {
     AddPathRow(path);
   }

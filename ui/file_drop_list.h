@@ -17,7 +17,7 @@ const std::uint32_t DROP_TO_HANDLER = 0x20;
 const std::uint32_t PATH_IS_FOLDER = 0x40;
 const std::uint32_t PATH_IS_FILE = 0x80;
 
-using DroppedPathHandler = int (*)(ListView& list, const std::string& path, std::uint32_t& kind);
+using DroppedPathHandler = std::function<void(const std::string& path, std::uint32_t kind)>;
 
 struct DropSettings {
   std::uint32_t flags = DROP_FILES | DROP_FOLDERS;

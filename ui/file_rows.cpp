@@ -1,8 +1,6 @@
 #include "file_rows.h"
 
-#include "file_drop_list.h"
 #include "outcome.h"
-#include "path_facts.h"
 #include "resource.h"
 #include "row_look.h"
 #include "status_text.h"
@@ -12,18 +10,10 @@ namespace {
 
 const int kReadyImage = static_cast<int>(RowImage::Dot);
 
-void AddReadyRow(ListView& list, const std::string& path) {
-  int row = list.InsertItem(0, path, kReadyImage);
-  if (row >= 0) list.SetItemText(row, 1, StatusText(RowStatus::Ready));
-}
-
-// Only the files directly inside; a name the code page cannot hold shows
-// with "?" and its row fails, a link's row fails too.
-void AddFolderFiles(ListView& list, const std::string& folder) {
-  std::vector<FolderEntry> entries;
-  if (!ListFolder(folder, entries)) return;
-  for (const FolderEntry& entry : entries)
-    if (entry.kind != PathKind::Folder) AddReadyRow(list, folder + "\\" + entry.name);
+// Loaded once: a drop of thousands asks for it once a row.
+const std::wstring& ReadyText() {
+  static const std::wstring ready = StatusText(RowStatus::Ready);
+  return ready;
 }
 
 }  // namespace
@@ -50,25 +40,21 @@ void SetUpFileList(ListView& list, ImageList& images) {
   list.SetImageList(images.GetSafeHandle(), LVSIL_SMALL);
 }
 
-int AddDroppedPath(ListView& list, const std::string& path, std::uint32_t& kind) {
-  // One paint for the whole drop: painting after every row of a large folder
-  // made its cost grow with the square of the rows.
-  list.SetRedraw(false);
-  if (kind == PATH_IS_FOLDER)
-    AddFolderFiles(list, path);
-  else
-    AddReadyRow(list, path);
-  ResetRows(list);
-  list.SetRedraw(true);
-  return 0;
+void AddReadyRow(ListView& list, const std::string& path) {
+  int row = list.InsertItem(0, path, kReadyImage);
+  if (row >= 0) list.SetItemText(row, 1, ReadyText());
 }
 
+void ShowReady(ListView& list, int row) {
+  list.SetItemImage(row, kReadyImage);
+  list.SetItemText(row, 1, ReadyText());
+}
+
+// Painted once: a press over thousands of rows waited for a paint a row.
 void ResetRows(ListView& list) {
-  std::wstring ready = StatusText(RowStatus::Ready);
-  for (int row = 0, count = list.GetItemCount(); row < count; ++row) {
-    list.SetItemImage(row, kReadyImage);
-    list.SetItemText(row, 1, ready);
-  }
+  list.SetRedraw(false);
+  for (int row = 0, count = list.GetItemCount(); row < count; ++row) ShowReady(list, row);
+  list.SetRedraw(true);
 }
 
 LRESULT DrawRow(NMLVCUSTOMDRAW& draw) {

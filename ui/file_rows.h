@@ -14,11 +14,11 @@
 // Columns, look and the row images; once, while the window initialises.
 void SetUpFileList(ListView& list, ImageList& images);
 
-// The drop handler: a file becomes one row at the top, a folder one row per
-// file directly inside it; then every row shows "ready" again.
-int AddDroppedPath(ListView& list, const std::string& path, std::uint32_t& kind);
-
-// Every row back to the grey disc and "就绪"; paths stay.
+// A row at the top, showing the grey disc and "就绪".
+void AddReadyRow(ListView& list, const std::string& path);
+// A row back to the grey disc and "就绪"; its path stays.
+void ShowReady(ListView& list, int row);
+// Every row so.
 void ResetRows(ListView& list);
 
 // NM_CUSTOMDRAW: rows in alternating shades by index.

@@ -40,7 +40,10 @@ BOOL CSorvanDlg::OnInitDialog() {
   m_run.Bind(m_hWnd, m_wndFileList, m_wndProgress, Item(IDC_ENCRYPT), Item(IDC_DECRYPT));
   DropSettings drops;
   drops.flags = DROP_FILES | DROP_FOLDERS | DROP_TO_HANDLER;
-  drops.onPath = &AddDroppedPath;
+  m_fill.Bind(m_hWnd, m_wndFileList);
+  drops.onPath = [this](const std::string& path, std::uint32_t kind) {
+    m_fill.Add(path, kind == PATH_IS_FOLDER);
+  };
   m_wndFileList.ConfigureDrops(drops);
   SetUpWebPanel(m_hWnd, m_wndBrowser, m_browserHandler, m_webPanel);
   SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -75,6 +78,10 @@ bool CSorvanDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
       ShowRunFacts();
       return true;
     case WM_TIMER:
+      if (wParam == RowFill::kStepTimer) {
+        m_fill.OnTimer();
+        return true;
+      }
       if (wParam != RunController::kFactsTimer) return Dialog::OnMessage(message, wParam, lParam, result);
       ShowRunFacts();
       return true;
@@ -131,6 +138,7 @@ void CSorvanDlg::SetShellAccess(ShellAccess& shell) {
 
 void CSorvanDlg::OnClearList() {
   if (m_run.IsRunning()) return;  // the rows a run started with stay in place
+  m_fill.Cancel();
   m_wndFileList.DeleteAllItems();
 }
 
@@ -172,6 +180,7 @@ void CSorvanDlg::OnOK() {}
 void CSorvanDlg::OnCancel() {
   if (m_bClosing) return;
   m_bClosing = true;
+  m_fill.Cancel();
   m_run.StopAndWait([this] { return PumpMessage(); });
   m_bClosing = false;
   EndDialog(IDCANCEL);
@@ -217,6 +226,7 @@ std::vector<std::string> CSorvanDlg::RowPaths(int count) {
 void CSorvanDlg::RunCommand(RunKind kind, int button, UINT emptyListText, UINT startFailedText) {
   // A click taken from the queue while the window closes starts nothing.
   if (m_bClosing || m_run.IsRunning()) return;
+  m_fill.Finish();  // the run takes every row dropped before the press
   m_nFocusAfterCommand = GetFocus() == Item(button) ? button : IDC_PASSWORD;
   m_wndProgress.SetRange(0, 100);
   m_nRowCount = m_wndFileList.GetItemCount();

@@ -7,6 +7,7 @@
 
 #include "file_drop_list.h"
 #include "link_label.h"
+#include "row_fill.h"
 #include "run_controller.h"
 #include "shell_access.h"
 #include "win32/dialog.h"
@@ -30,6 +31,8 @@ class CSorvanDlg : public Dialog {
   void SetShellAccess(ShellAccess& shell);
   // How the web panel makes its browser and tests the network; before Create.
   void SetWebPanelPlatform(const WebPanelPlatform& platform) { m_webPanel = platform; }
+  // From a drop until its last row is in place.
+  bool IsFillingList() const { return m_fill.IsFilling(); }
 
  protected:
   void DoDataExchange(DataExchange& dx) override;
@@ -72,6 +75,7 @@ class CSorvanDlg : public Dialog {
   HICON m_hIcon = nullptr;
 
   RunController m_run;
+  RowFill m_fill;
   bool m_bClosing = false;
   // Where the focus goes once a command is done: the button that gave it,
   // or the first password entry when the focus was nowhere.

@@ -99,6 +99,56 @@ TEST(Drops, AFolderOfThousandsGivesTheSameRowsInTheSameOrder) {
     ASSERT_TRUE(rows[i] == expected[i]) << "row " << i << ": " << rows[i].path;
 }
 
+// A folder of thousands is listed in steps between the window's messages.
+// A drop that comes meanwhile waits its turn, clearing stops what is left,
+// and a command first takes every row dropped before it.
+TEST(Drops, AFolderIsListedInStepsThatAClearStopsAndACommandCompletes) {
+  ScratchDir dir;
+  const std::string folder = dir / "many";
+  MakeFolder(folder);
+  for (int i = 0; i < 4000; ++i) WriteBytes(folder + "\\f" + std::to_string(i), "x");
+  const std::string single = dir / "single.txt";
+  WriteBytes(single, "y");
+  std::vector<std::string> listed;
+  for (auto& name : ListedFiles(folder)) listed.insert(listed.begin(), folder + "\\" + name);
+
+  WindowDriver ui;
+  ui.PostDrop({folder});
+  ASSERT_TRUE(ui.dialog().PumpMessage());  // the drop and its first step
+  std::size_t firstStep = ui.Rows().size();
+  EXPECT_GT(firstStep, 0u);
+  EXPECT_LT(firstStep, listed.size());
+  ui.PostDrop({single});
+  ASSERT_TRUE(ui.dialog().PumpMessage());  // before the next step
+  EXPECT_EQ(ui.Rows().size(), firstStep);
+  ASSERT_TRUE(ui.dialog().IsFillingList());
+  ui.Click(IDC_CLEAR_LIST);
+  const DWORD until = GetTickCount() + 300;
+  ui.PumpUntil([&] { return GetTickCount() > until; });
+  EXPECT_TRUE(ui.Rows().empty());
+  EXPECT_FALSE(ui.dialog().IsFillingList());
+
+  ui.PostDrop({folder});
+  ui.PostDrop({single});
+  ui.WaitForList();
+  std::vector<std::string> expected = listed;
+  expected.insert(expected.begin(), single);
+  EXPECT_EQ(Paths(ui.Rows()), expected);
+
+  ui.SetRowLook(0, kTick, kSuccess);
+  ui.PostDrop({folder});
+  ASSERT_TRUE(ui.dialog().PumpMessage());
+  ASSERT_TRUE(ui.dialog().IsFillingList());
+  ui.Type(IDC_PASSWORD, L"one");
+  ui.Type(IDC_CONFIRM, L"two");
+  EXPECT_EQ(ui.Click(IDC_ENCRYPT).size(), 1u);  // the passwords differ
+  EXPECT_FALSE(ui.dialog().IsFillingList());
+  std::vector<Row> rows = ui.Rows();
+  ASSERT_EQ(rows.size(), 2 * listed.size() + 1);
+  EXPECT_EQ(rows[0].path, listed[0]);
+  for (auto& r : rows) ASSERT_TRUE(r.status == kReady && r.image == kDot) << r.path;
+}
+
 TEST(Drops, ClearEmptiesTheList) {
   ScratchDir dir;
   WriteBytes(dir / "a.txt", "a");

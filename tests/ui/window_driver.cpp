@@ -94,13 +94,23 @@ HGLOBAL DropHandle(const std::vector<std::basic_string<Char>>& paths) {
 
 }  // namespace
 
-void WindowDriver::Drop(const std::vector<std::string>& paths) {
+void WindowDriver::PostDrop(const std::vector<std::string>& paths) {
   PostMessageW(item(IDC_FILE_LIST), WM_DROPFILES, reinterpret_cast<WPARAM>(DropHandle(paths)), 0);
-  PumpIdle();
+}
+
+void WindowDriver::Drop(const std::vector<std::string>& paths) {
+  PostDrop(paths);
+  WaitForList();
 }
 
 void WindowDriver::Drop(const std::vector<std::wstring>& paths) {
   PostMessageW(item(IDC_FILE_LIST), WM_DROPFILES, reinterpret_cast<WPARAM>(DropHandle(paths)), 0);
+  WaitForList();
+}
+
+void WindowDriver::WaitForList() {
+  PumpIdle();
+  PumpUntil([this] { return !m_dialog->IsFillingList(); });
   PumpIdle();
 }
 

@@ -71,8 +71,12 @@ class WindowDriver {
 
   // A drop handle built like the shell's, posted to the list: in the ANSI
   // code page, or in UTF-16 as the shell of today builds it.
+  // Each waits until the list holds every dropped row.
   void Drop(const std::vector<std::string>& paths);
   void Drop(const std::vector<std::wstring>& paths);
+  // The drop only posted; the list fills as the queue is served.
+  void PostDrop(const std::vector<std::string>& paths);
+  void WaitForList();
   void Type(int id, const std::wstring& text) { SetDlgItemTextW(m_window, id, text.c_str()); }
   void TypePasswords(const std::wstring& password) {
     Type(IDC_PASSWORD, password);
