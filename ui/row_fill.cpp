@@ -28,7 +28,7 @@ void RowFill::Finish() {
 
 void RowFill::Cancel() {
   m_paths.clear();
-  m_reader.reset();
+  m_folder.reset();
   m_staleRows = 0;
   StopTimer();
 }
@@ -52,27 +52,21 @@ bool RowFill::TakeOne() {
     ShowReady(*m_list, m_list->GetItemCount() - m_staleRows--);
     return true;
   }
-  if (m_reader) {
-    FolderEntry entry;
-    if (!m_reader->Next(entry))
-      m_reader.reset();
-    else if (entry.kind != PathKind::Folder)
-      AddReadyRow(*m_list, m_folder + "\\" + entry.name);
+  if (m_folder) {
+    std::string row;
+    if (m_folder->Next(row))
+      AddReadyRow(*m_list, row);
+    else
+      m_folder.reset();
     return true;
   }
   if (m_paths.empty()) return false;
   DroppedPath next = m_paths.front();
   m_paths.pop_front();
-  if (!next.folder) {
+  if (next.folder)
+    m_folder.reset(new FolderExpansion(next.path, WindowFolderRules()));
+  else
     AddReadyRow(*m_list, next.path);
-    return true;
-  }
-  // Only the files directly inside; a name the code page cannot hold shows
-  // with "?" and its row fails, a link's row fails too. A folder that cannot
-  // be listed adds nothing.
-  m_folder = next.path;
-  m_reader.reset(new FolderReader(m_folder));
-  if (!m_reader->IsOpen()) m_reader.reset();
   return true;
 }
 

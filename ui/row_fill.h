@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "path_facts.h"
+#include "folder_expansion.h"
 #include "win32/list_view.h"
 
 // A drop's rows, added in steps of a bounded time on the window's timer, so
@@ -24,7 +24,7 @@ class RowFill {
   // A dropped path, as the drop list classified it.
   void Add(const std::string& path, bool folder);
   // From a drop until its last row is in place.
-  bool IsFilling() const { return m_staleRows > 0 || m_reader || !m_paths.empty(); }
+  bool IsFilling() const { return m_staleRows > 0 || m_folder || !m_paths.empty(); }
   void OnTimer();
   // Every row still to come, at once: a command takes every dropped row.
   void Finish();
@@ -44,9 +44,8 @@ class RowFill {
   HWND m_window = nullptr;
   ListView* m_list = nullptr;
   std::deque<DroppedPath> m_paths;
-  // The folder being read, and its path.
-  std::unique_ptr<FolderReader> m_reader;
-  std::string m_folder;
+  // The folder being read.
+  std::unique_ptr<FolderExpansion> m_folder;
   // Rows listed before the drop, still to be shown ready again: always the
   // bottom ones, since new rows go on top.
   int m_staleRows = 0;
