@@ -4,31 +4,23 @@
 #include "container_text.h"
 #include "file_names.h"
 
+Outcome CheckTrailerKey(FileSystem& fs, FileHandle file, std::uint64_t length, std::uint8_t key) {
+  if (length < container::kTrailerSize) return Outcome::MarkerMismatch;
+  unsigned char marker[container::kMarkerSize];
+  if (!fs.ReadAt(file, length - container::kMarkerFromEnd, marker, sizeof marker))
+    return Outcome::ReadFailed;
+  if (!container::MarkerMatches(marker, key)) return Outcome::MarkerMismatch;
+  unsigned char tag[container::kTagSize];
+  if (!fs.ReadAt(file, length - container::kTagFromEnd, tag, sizeof tag)) return Outcome::ReadFailed;
+  if (!container::TagMatches(tag, key)) return Outcome::TagMismatch;
+  return Outcome::Done;
+}
+
 TrailerReading ReadTrailer(FileSystem& fs, FileHandle container, std::uint64_t length,
                            const std::string& path, std::uint8_t key, const PathRules& rules) {
   TrailerReading reading;
-  if (length < container::kTrailerSize) {
-    reading.outcome = Outcome::MarkerMismatch;
-    return reading;
-  }
-  unsigned char marker[container::kMarkerSize];
-  if (!fs.ReadAt(container, length - container::kMarkerFromEnd, marker, sizeof marker)) {
-    reading.outcome = Outcome::ReadFailed;
-    return reading;
-  }
-  if (!container::MarkerMatches(marker, key)) {
-    reading.outcome = Outcome::MarkerMismatch;
-    return reading;
-  }
-  unsigned char tag[container::kTagSize];
-  if (!fs.ReadAt(container, length - container::kTagFromEnd, tag, sizeof tag)) {
-    reading.outcome = Outcome::ReadFailed;
-    return reading;
-  }
-  if (!container::TagMatches(tag, key)) {
-    reading.outcome = Outcome::TagMismatch;
-    return reading;
-  }
+  reading.outcome = CheckTrailerKey(fs, container, length, key);
+  if (reading.outcome != Outcome::Done) return reading;
   unsigned char field[container::kExtensionFieldSize];
   if (!fs.ReadAt(container, length - container::kExtensionFromEnd, field, sizeof field)) {
     reading.outcome = Outcome::ReadFailed;

@@ -19,6 +19,12 @@ struct TrailerReading {
 TrailerReading ReadTrailer(FileSystem& fs, FileHandle container, std::uint64_t length,
                            const std::string& path, std::uint8_t key, const PathRules& rules);
 
+// Whether the trailer of a file of this length reads back with the key,
+// marker first, then tag: Done, MarkerMismatch (also for a file too short to
+// hold a trailer), TagMismatch or ReadFailed. The decryption asks it of a
+// container, the encryption of a source it would not mask twice.
+Outcome CheckTrailerKey(FileSystem& fs, FileHandle file, std::uint64_t length, std::uint8_t key);
+
 // The extension a trailer's field gives back, as the restore names the file
 // with it: Done, UnsafeExtension or NameNotConvertible. The encryption asks
 // the same of the field it is about to write, so it never writes a container

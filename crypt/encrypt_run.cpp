@@ -13,15 +13,13 @@ Outcome CheckSource(FileSystem& fs, FileHandle source, const std::string& path,
                     const FileStamp& stamp, std::uint8_t key) {
   if (container::ExceedsSizeLimit(stamp.size)) return Outcome::TooLarge;
   if (HasContainerSuffix(path)) return Outcome::NamedAsContainer;
-  if (stamp.size < container::kTrailerSize) return Outcome::Done;
-  unsigned char marker[container::kMarkerSize];
-  unsigned char tag[container::kTagSize];
-  if (!fs.ReadAt(source, stamp.size - container::kMarkerFromEnd, marker, sizeof marker) ||
-      !fs.ReadAt(source, stamp.size - container::kTagFromEnd, tag, sizeof tag))
-    return Outcome::ReadFailed;
-  if (container::MarkerMatches(marker, key) && container::TagMatches(tag, key))
-    return Outcome::RecognisedByTrailer;
-  return Outcome::Done;
+  // A source whose trailer reads back with this key is a container already;
+  // a source too short for a trailer, or with another, is masked.
+  switch (CheckTrailerKey(fs, source, stamp.size, key)) {
+    case Outcome::Done: return Outcome::RecognisedByTrailer;
+    case Outcome::ReadFailed: return Outcome::ReadFailed;
+    default: return Outcome::Done;
+  }
 }
 
 FileWork WriteContainer(FileSystem& fs, const std::string& path, const RunSettings& settings,
