@@ -12,8 +12,8 @@ SingleDecryption DecryptSingleFile(const std::string& path, std::uint8_t key, Fi
   restore.suffixNeeded = false;
   FileWork work = RestoreContainer(fs, path, restore, nullptr);
   SingleDecryption result;
+  // The name the restore chose, also when the row failed at it.
   result.restoredPath = work.outputPath;
-  result.outcome = work.outcome == Outcome::Done ? RemoveSource(fs, path, work) : work.outcome;
-  CloseSource(fs, work);
+  result.outcome = FinishRow(fs, path, work).outcome;
   return result;
 }
