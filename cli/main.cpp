@@ -77,10 +77,7 @@ int main(int argc, char** argv) {
   settings.key = DeriveKey(*password.bytes);
   settings.stop = &stop;
   ConsoleView view(args.kind, static_cast<int>(settings.rows.size()), IsTerminal(stderr), stop);
-  if (args.kind == RunKind::Encrypt)
-    EncryptRows(view, settings);
-  else
-    DecryptRows(view, settings);
+  RunBatch(args.kind, view, settings);
 
   if (view.OutputClosed()) return kOutputClosed;
   if (stop.Requested()) return Stopped();

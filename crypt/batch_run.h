@@ -1,25 +1,8 @@
 #pragma once
-#include <cstdint>
-#include <string>
-#include <vector>
-
-#include "file_system.h"
-#include "path_rules.h"
+#include "outcome.h"
 #include "run_listener.h"
+#include "run_settings.h"
 
-class StopRequest;
-
-// What a batch run is given when it starts; fixed for the whole run.
-struct RunSettings {
-  std::vector<std::string> rows;     // one file's path per row, in order
-  std::uint8_t key = 0;
-  FileSystem* fileSystem = nullptr;  // the native one when null
-  PathRules rules = NativePathRules();
-  const StopRequest* stop = nullptr;
-};
-
-// Encrypts every row's file, telling the listener what happens.
-void EncryptRows(RunListener& listener, const RunSettings& settings);
-
-// Restores every row's container.
-void DecryptRows(RunListener& listener, const RunSettings& settings);
+// The one door to the batch runs for both front ends: the run of the kind
+// over every row, telling the listener what happens.
+void RunBatch(RunKind kind, RunListener& listener, const RunSettings& settings);

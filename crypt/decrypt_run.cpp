@@ -1,7 +1,7 @@
-#include "batch_run.h"
+#include "decrypt_run.h"
+
 #include "container_format.h"
 #include "container_reader.h"
-#include "container_restore.h"
 #include "file_names.h"
 #include "output_writer.h"
 #include "row_steps.h"

@@ -1,4 +1,5 @@
-#include "batch_run.h"
+#include "encrypt_run.h"
+
 #include "container_format.h"
 #include "container_reader.h"
 #include "container_text.h"

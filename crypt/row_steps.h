@@ -3,9 +3,10 @@
 #include <functional>
 #include <string>
 
-#include "batch_run.h"
 #include "file_system.h"
 #include "outcome.h"
+#include "run_listener.h"
+#include "run_settings.h"
 
 // Pieces the two runs and the single-file decryption share.
 

@@ -1,6 +1,6 @@
 #include "single_decrypt.h"
 
-#include "container_restore.h"
+#include "decrypt_run.h"
 #include "row_steps.h"
 
 SingleDecryption DecryptSingleFile(const std::string& path, std::uint8_t key, FileSystem& fs,

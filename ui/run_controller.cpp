@@ -1,20 +1,10 @@
 #include "run_controller.h"
 
-namespace {
-
-unsigned RunJobOnThisThread(void* argument) {
+unsigned __stdcall RunThreadProc(void* argument) {
   RunJob& job = *static_cast<RunJob*>(argument);
-  if (job.kind == RunKind::Encrypt)
-    EncryptRows(*job.listener, job.settings);
-  else
-    DecryptRows(*job.listener, job.settings);
+  RunBatch(job.kind, *job.listener, job.settings);
   return 1;
 }
-
-}  // namespace
-
-unsigned __stdcall EncryptThreadProc(void* job) { return RunJobOnThisThread(job); }
-unsigned __stdcall DecryptThreadProc(void* job) { return RunJobOnThisThread(job); }
 
 // A controller that goes with its window never outlives its worker.
 RunController::~RunController() {
@@ -39,8 +29,7 @@ bool RunController::Start(RunKind kind, std::vector<std::string> rows, std::uint
   m_job.settings.fileSystem = m_fileSystem;
   m_job.settings.stop = &m_stop;
   m_job.listener = m_queue.get();
-  m_worker = m_startWorker(kind == RunKind::Encrypt ? &EncryptThreadProc : &DecryptThreadProc,
-                           &m_job);
+  m_worker = m_startWorker(&RunThreadProc, &m_job);
   if (m_worker) SetTimer(m_window, kFactsTimer, kFactsEveryMs, nullptr);
   return m_worker != nullptr;
 }

@@ -20,9 +20,8 @@ struct RunJob {
   RunListener* listener = nullptr;
 };
 
-// The worker's entries, one per run: they take the RunJob.
-unsigned __stdcall EncryptThreadProc(void* job);
-unsigned __stdcall DecryptThreadProc(void* job);
+// The worker's entry: it takes the RunJob and runs its kind.
+unsigned __stdcall RunThreadProc(void* job);
 
 // The one batch run a window has at a time: its worker thread, its stop
 // request, and the way its facts reach the window's controls.

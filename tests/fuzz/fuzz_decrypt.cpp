@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "batch_run.h"
+#include "decrypt_run.h"
 #include "single_decrypt.h"
 
 namespace {

@@ -2,7 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "batch_run.h"
+#include "decrypt_run.h"
+#include "encrypt_run.h"
 #include "key.h"
 #include "recording_listener.h"
 #include "stop_request.h"

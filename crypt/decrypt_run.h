@@ -5,8 +5,14 @@
 #include "file_system.h"
 #include "path_rules.h"
 #include "row_steps.h"
+#include "run_listener.h"
+#include "run_settings.h"
 
 class StopRequest;
+
+// The decryption run: every row's container restored under its former
+// name, and the container removed once the restored file stands.
+void DecryptRows(RunListener& listener, const RunSettings& settings);
 
 // The one way a container is restored, for the batch run and for the
 // prompt: which of the batch run's refusals apply, and what hears of the
@@ -22,7 +28,7 @@ struct RestoreRules {
 // Opens the container at path and restores it beside itself, up to the
 // restored file in place (Done), a restored file that stood there already,
 // byte for byte (AlreadyInPlace: nothing is to be removed), or the outcome
-// that stopped it. The
-// container stays open in the work for the caller's removal.
+// that stopped it. The container stays open in the work for the caller's
+// removal.
 FileWork RestoreContainer(FileSystem& fs, const std::string& path, const RestoreRules& rules,
                           const BytesDoneCallback& bytesDone);

@@ -1,0 +1,11 @@
+#include "batch_run.h"
+
+#include "decrypt_run.h"
+#include "encrypt_run.h"
+
+void RunBatch(RunKind kind, RunListener& listener, const RunSettings& settings) {
+  if (kind == RunKind::Encrypt)
+    EncryptRows(listener, settings);
+  else
+    DecryptRows(listener, settings);
+}

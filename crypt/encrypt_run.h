@@ -1,0 +1,7 @@
+#pragma once
+#include "run_listener.h"
+#include "run_settings.h"
+
+// The encryption run: every row's file becomes a container beside itself,
+// and the source goes once the container stands.
+void EncryptRows(RunListener& listener, const RunSettings& settings);

@@ -1,0 +1,18 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "file_system.h"
+#include "path_rules.h"
+
+class StopRequest;
+
+// What a batch run is given when it starts; fixed for the whole run.
+struct RunSettings {
+  std::vector<std::string> rows;     // one file's path per row, in order
+  std::uint8_t key = 0;
+  FileSystem* fileSystem = nullptr;  // the native one when null
+  PathRules rules = NativePathRules();
+  const StopRequest* stop = nullptr;
+};
