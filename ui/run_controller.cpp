@@ -17,7 +17,8 @@ void RunController::Bind(HWND window, ListView& list, ProgressBar& bar, HWND enc
   m_window = window;
   m_list = &list;
   m_queue.reset(new QueuedRunListener(window, kFactsMessage));
-  m_display.reset(new RunDisplay(list, bar, encryptButton, decryptButton));
+  m_display.reset(new RunDisplay(list, bar));
+  m_buttons.Bind(encryptButton, decryptButton);
 }
 
 bool RunController::Start(RunKind kind, std::vector<std::string> rows, std::uint8_t key) {
@@ -29,9 +30,14 @@ bool RunController::Start(RunKind kind, std::vector<std::string> rows, std::uint
   m_job.settings.fileSystem = m_fileSystem;
   m_job.settings.stop = &m_stop;
   m_job.listener = m_queue.get();
+  m_buttons.Off();
   m_worker = m_startWorker(&RunThreadProc, &m_job);
-  if (m_worker) SetTimer(m_window, kFactsTimer, kFactsEveryMs, nullptr);
-  return m_worker != nullptr;
+  if (!m_worker) {
+    m_buttons.On();
+    return false;
+  }
+  SetTimer(m_window, kFactsTimer, kFactsEveryMs, nullptr);
+  return true;
 }
 
 void RunController::ShowFacts() {
@@ -39,6 +45,7 @@ void RunController::ShowFacts() {
   // The rows a burst of facts changes are painted once, after the burst.
   m_list->SetRedraw(false);
   m_queue->Replay(*m_display);
+  if (m_display->RunHasEnded()) m_buttons.On();
   m_list->SetRedraw(true);
   m_display->ShowPending();
   if (m_display->RunHasEnded()) ReleaseWorker();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "batch_run.h"
+#include "command_buttons.h"
 #include "queued_run_listener.h"
 #include "run_display.h"
 #include "stop_request.h"
@@ -24,7 +25,8 @@ struct RunJob {
 unsigned __stdcall RunThreadProc(void* job);
 
 // The one batch run a window has at a time: its worker thread, its stop
-// request, and the way its facts reach the window's controls.
+// request, the way its facts reach the window's controls, and the command
+// buttons, which it alone turns off and on.
 class RunController {
  public:
   // Posted to the window when the run's end waits, and the timer the window
@@ -45,7 +47,9 @@ class RunController {
   void SetWorkerStarter(WorkerStarter starter) { m_startWorker = starter; }
   void SetFileSystem(FileSystem& fileSystem) { m_fileSystem = &fileSystem; }
 
-  // Starts a run over the rows' paths; false when its worker cannot start.
+  // Starts a run over the rows' paths: the buttons go off before the worker
+  // exists, and come back when its end is shown. False, with the buttons
+  // on again, when its worker cannot start.
   bool Start(RunKind kind, std::vector<std::string> rows, std::uint8_t key);
   // From the start until the run's end has been shown.
   bool IsRunning() const { return m_worker != nullptr; }
@@ -63,6 +67,7 @@ class RunController {
   ListView* m_list = nullptr;
   std::unique_ptr<QueuedRunListener> m_queue;
   std::unique_ptr<RunDisplay> m_display;
+  CommandButtons m_buttons;
   RunJob m_job;
   StopRequest m_stop;
   HANDLE m_worker = nullptr;

@@ -4,18 +4,13 @@
 #include "row_look.h"
 #include "status_text.h"
 
-RunDisplay::RunDisplay(ListView& list, ProgressBar& bar, HWND encryptButton, HWND decryptButton)
-    : m_list(list), m_bar(bar), m_encrypt(encryptButton), m_decrypt(decryptButton) {}
+RunDisplay::RunDisplay(ListView& list, ProgressBar& bar) : m_list(list), m_bar(bar) {}
 
-// Each run turns the other run's button off first.
 void RunDisplay::RunStarted(RunKind run) {
   m_run = run;
   m_ended = false;
   // A row that moves no bytes leaves the bar where the last run left it.
   m_position = m_shown = m_bar.GetPos();
-  bool encrypting = run == RunKind::Encrypt;
-  EnableWindow(encrypting ? m_decrypt : m_encrypt, FALSE);
-  EnableWindow(encrypting ? m_encrypt : m_decrypt, FALSE);
 }
 
 void RunDisplay::BytesDone(int, std::uint64_t done, std::uint64_t total) {
@@ -42,11 +37,8 @@ void RunDisplay::RowFinished(int row, const RowResult& result) {
   SetBar(m_position);
 }
 
-// The other run's button last, as both runs always did.
 void RunDisplay::RunEnded(RunKind) {
   ShowPending();
-  EnableWindow(m_decrypt, TRUE);
-  EnableWindow(m_encrypt, TRUE);
   m_ended = true;
 }
 

@@ -9,15 +9,15 @@
 #include "win32/progress_bar.h"
 
 // The window's side of a run, on the interface thread: the facts a run tells
-// shown as the user sees them. The command buttons are off while it works;
-// each row takes its path, status text and image in the order rows always
-// took them. What moves faster than a person can follow is shown at each
-// look of the window (ShowPending): the hidden progress bar's position, and
-// the last row that succeeded scrolled into view. Each row ends with the bar
-// at 0 after a success, else at the row's last position.
+// shown as the user sees them. Each row takes its path, status text and
+// image in the order rows always took them (the command buttons are the
+// controller's). What moves faster than a person can follow is shown at
+// each look of the window (ShowPending): the hidden progress bar's position,
+// and the last row that succeeded scrolled into view. Each row ends with the
+// bar at 0 after a success, else at the row's last position.
 class RunDisplay : public RunListener {
  public:
-  RunDisplay(ListView& list, ProgressBar& bar, HWND encryptButton, HWND decryptButton);
+  RunDisplay(ListView& list, ProgressBar& bar);
 
   void RunStarted(RunKind run) override;
   void BytesDone(int row, std::uint64_t done, std::uint64_t total) override;
@@ -36,8 +36,6 @@ class RunDisplay : public RunListener {
 
   ListView& m_list;
   ProgressBar& m_bar;
-  HWND m_encrypt;
-  HWND m_decrypt;
   RunKind m_run = RunKind::Encrypt;
   int m_position = 0;     // the last position the bytes have reached
   int m_shown = 0;        // the position the bar shows

@@ -237,13 +237,7 @@ void CSorvanDlg::RunCommand(RunKind kind, int button, UINT emptyListText, UINT s
   if (m_strConfirm.empty()) return Notice(IDS_NO_CONFIRMATION);
   if (m_strPassword != m_strConfirm) return Notice(IDS_PASSWORD_MISMATCH);
   m_nKey = DeriveKey(m_strPassword);
-
-  // Disabled here, before the worker exists, so a second click cannot start
-  // a second run over the same rows; the run's end enables them again.
-  EnableItem(IDC_DECRYPT, false);
-  EnableItem(IDC_ENCRYPT, false);
-  if (m_run.Start(kind, RowPaths(m_nRowCount), m_nKey)) return;
-  EnableItem(IDC_DECRYPT, true);
-  EnableItem(IDC_ENCRYPT, true);
-  Notice(startFailedText);
+  // The run turns both buttons off before its worker exists and on again
+  // when it ends or cannot start.
+  if (!m_run.Start(kind, RowPaths(m_nRowCount), m_nKey)) Notice(startFailedText);
 }

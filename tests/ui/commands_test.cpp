@@ -90,7 +90,15 @@ TEST(Commands, DoubleBytePasswordStartsTheRun) {
   EXPECT_EQ(ReadBytes(dir / "a.p6k"), ContainerFromLayout("content", "txt", DeriveKey("\xC3\xDC\xC2\xEB")));
 }
 
-HANDLE CannotStart(WorkerEntry, void*) { return nullptr; }
+// The command buttons of the window under test, and whether both were off
+// when it asked for its worker.
+HWND g_encryptButton = nullptr, g_decryptButton = nullptr;
+bool g_buttonsOffAtStart = false;
+
+HANDLE CannotStart(WorkerEntry, void*) {
+  g_buttonsOffAtStart = !IsWindowEnabled(g_encryptButton) && !IsWindowEnabled(g_decryptButton);
+  return nullptr;
+}
 
 TEST(Commands, WorkerThatCannotStartLeavesTheWindowReady) {
   ScratchDir dir;
@@ -100,7 +108,11 @@ TEST(Commands, WorkerThatCannotStartLeavesTheWindowReady) {
     ui.dialog().SetWorkerStarter(&CannotStart);
     ui.Drop({dir / "a.txt"});
     ui.TypePasswords(L"pw");
+    g_encryptButton = ui.item(IDC_ENCRYPT);
+    g_decryptButton = ui.item(IDC_DECRYPT);
+    g_buttonsOffAtStart = false;
     std::vector<Box> boxes = ui.Click(command.button);
+    EXPECT_TRUE(g_buttonsOffAtStart) << "both buttons go off before the worker exists";
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, kNotice);
     EXPECT_EQ(boxes[0].text, command.cannotStart);
