@@ -3,6 +3,9 @@
 #include <exdisp.h>
 #include <oleauto.h>
 
+#include <string>
+
+#include "ansi_text.h"
 #include "browser_ids.h"
 
 namespace {
@@ -61,9 +64,8 @@ void CWebBrowser2::Navigate(const std::string& address) {
   if (SUCCEEDED(control->QueryInterface(browser_ids::kIWebBrowser2,
                                         reinterpret_cast<void**>(&browser))) &&
       browser) {
-    int length = MultiByteToWideChar(CP_ACP, 0, address.c_str(), -1, nullptr, 0);
-    BSTR url = SysAllocStringLen(nullptr, length > 0 ? static_cast<UINT>(length - 1) : 0);
-    if (url && length > 0) MultiByteToWideChar(CP_ACP, 0, address.c_str(), -1, url, length);
+    std::wstring wide = ansi_text::ToWide(address);
+    BSTR url = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     VARIANT absent;
     VariantInit(&absent);
     if (url) browser->Navigate(url, &absent, &absent, &absent, &absent);
