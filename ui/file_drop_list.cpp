@@ -33,28 +33,44 @@ int CFileDropList::AddPathRow(const std::string& path) {
   return InsertItem(0, path);
 }
 
+namespace {
+
+// The target a loaded shortcut stores, in UTF-16. Its item list comes first:
+// Wine keeps the stored path only in the code page, as the look-alike of a
+// name the code page cannot hold, while the list keeps every name whole.
+std::wstring StoredTarget(IShellLinkW& link) {
+  wchar_t buffer[MAX_PATH] = L"";
+  PIDLIST_ABSOLUTE items = nullptr;
+  if (link.GetIDList(&items) == S_OK && items) {
+    bool named = SHGetPathFromIDListW(items, buffer) != FALSE;
+    CoTaskMemFree(items);
+    if (named) return buffer;
+  }
+  WIN32_FIND_DATAW found;
+  link.GetPath(buffer, MAX_PATH, &found, SLGP_UNCPRIORITY);  // leaves it empty when none
+  return buffer;
+}
+
+}  // namespace
+
+// Read in UTF-16 and narrowed as a drop is: the system's own narrowing
+// would turn a target the code page cannot hold into a look-alike of another
+// name.
 std::string CFileDropList::ResolveShortcut(const std::string& path) {
-  std::string target;
-  if (path.empty()) return target;
-  IShellLinkA* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  std::wstring wide = ansi_text::ToWide(path);
+  if (wide.empty()) return std::string();
+  IShellLinkW* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               reinterpret_cast<void**>(&link))))
-    return target;
+    return std::string();
+  std::wstring target;
   IPersistFile* file = nullptr;
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], length);
-    if (length > 0 && SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
-      char buffer[MAX_PATH] = "";
-      WIN32_FIND_DATAA found;
-      link->GetPath(buffer, MAX_PATH, &found, SLGP_UNCPRIORITY);
-      target = buffer;
-    }
+    if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) target = StoredTarget(*link);
     file->Release();
   }
   link->Release();
-  return target;
+  return ansi_text::FromWide(target);
 }
 
 bool CFileDropList::ClassifyPath(const std::string& path, std::uint32_t& kind) const {

@@ -156,6 +156,23 @@ std::wstring WideText(const std::string& ansi) {
       MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1));
   return wide;
 }
+
+bool WriteWideNamed(const std::wstring& path, const std::string& bytes) {
+  FILE* file = _wfopen(path.c_str(), L"wb");
+  if (!file) return false;
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  return std::fclose(file) == 0;
+}
+
+std::string ReadWideNamed(const std::wstring& path) {
+  FILE* file = _wfopen(path.c_str(), L"rb");
+  if (!file) return "<missing>";
+  std::string bytes;
+  char chunk[256];
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.append(chunk, got);
+  std::fclose(file);
+  return bytes;
+}
 #endif
 
 std::string WinePath(const std::string& unixPath) {

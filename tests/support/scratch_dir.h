@@ -35,6 +35,11 @@ extern const char kSeparator[];
 #ifdef _WIN32
 // ANSI text (a path of the tests) as UTF-16.
 std::wstring WideText(const std::string& ansi);
+
+// A file named in UTF-16, for names the code page cannot hold: written (false
+// when it cannot be), and read back ("<missing>" when it cannot be opened).
+bool WriteWideNamed(const std::wstring& path, const std::string& bytes);
+std::string ReadWideNamed(const std::wstring& path);
 #endif
 
 // A Unix path as Wine's drive Z: shows it.

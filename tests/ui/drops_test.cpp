@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "file_drop_list.h"
 #include "resource.h"
 #include "scratch_dir.h"
 #include "window_driver.h"
@@ -69,6 +70,27 @@ TEST(Drops, ShortcutsBecomeTheirTargetsAndMissingItemsAreSkipped) {
 
   ui.Drop({dir / "file.lnk", dir / "missing.txt", dir / "folder.lnk", dir / "gone.lnk", file});
   EXPECT_EQ(Paths(ui.Rows()), (std::vector<std::string>{file, folder + "\\inside.txt", file}));
+}
+
+// A shortcut to a file whose name code page 936 cannot hold (report¹.txt,
+// with report1.txt beside it) never stands for the look-alike: its target
+// reads as "report?.txt", which names no file, and the drop adds no row.
+TEST(Drops, AShortcutToANameTheCodePageCannotHoldIsNoLookAlike) {
+  ScratchDir dir;
+  const std::wstring superscript = WideText(dir.path()) + L"report\u00B9.txt";
+  ASSERT_TRUE(WriteWideNamed(superscript, "superscript"));
+  WriteBytes(dir / "report1.txt", "plain one");
+  WriteBytes(dir / "plain.txt", "plain");
+  WindowDriver ui;  // its list starts the component services the links need
+  ASSERT_TRUE(MakeShortcut(WideText(dir / "report.lnk"), superscript));
+  ASSERT_TRUE(MakeShortcut(dir / "plain.lnk", dir / "plain.txt"));
+
+  EXPECT_EQ(CFileDropList::ResolveShortcut(dir / "report.lnk"), dir / "report?.txt");
+  ui.Drop({dir / "report.lnk", dir / "plain.lnk"});
+  EXPECT_EQ(Paths(ui.Rows()), std::vector<std::string>{dir / "plain.txt"});
+  ui.Screenshot("main-shortcut-to-a-name-the-code-page-cannot-hold");
+  EXPECT_EQ(ReadWideNamed(superscript), "superscript");
+  EXPECT_EQ(ReadBytes(dir / "report1.txt"), "plain one");
 }
 
 // Thousands of files, dropped twice around one of them named in another

@@ -87,23 +87,6 @@ TEST(Runs, EncryptThenDecryptShowEachOutcome) {
   for (auto& r : rows) EXPECT_EQ(r.image, kDot);
 }
 
-bool WriteWideNamed(const std::wstring& path, const std::string& bytes) {
-  FILE* file = _wfopen(path.c_str(), L"wb");
-  if (!file) return false;
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  return std::fclose(file) == 0;
-}
-
-std::string ReadWideNamed(const std::wstring& path) {
-  FILE* file = _wfopen(path.c_str(), L"rb");
-  if (!file) return "<missing>";
-  std::string bytes;
-  char chunk[256];
-  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.append(chunk, got);
-  std::fclose(file);
-  return bytes;
-}
-
 // Under Wine a Unix link looks like an ordinary file, and the system lists a
 // name that code page 936 cannot hold as a look-alike of another name
 // (report¹.txt as report1.txt). Neither row may act on another file: the

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "resource.h"
+#include "scratch_dir.h"
 #include "screenshot.h"
 #include "window_text.h"
 
@@ -181,21 +182,22 @@ void WindowDriver::Screenshot(const std::string& name) {
   SaveScreenshot(m_window, SORVAN_SCREENSHOT_DIR, name);
 }
 
-bool MakeShortcut(const std::string& link, const std::string& target) {
-  IShellLinkA* shell = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+bool MakeShortcut(const std::wstring& link, const std::wstring& target) {
+  IShellLinkW* shell = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               reinterpret_cast<void**>(&shell))))
     return false;
   bool saved = false;
   IPersistFile* file = nullptr;
   if (SUCCEEDED(shell->SetPath(target.c_str())) &&
       SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    std::wstring wide(link.size() + 1, L'\0');
-    wide.resize(static_cast<size_t>(
-        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1));
-    saved = SUCCEEDED(file->Save(wide.c_str(), TRUE));
+    saved = SUCCEEDED(file->Save(link.c_str(), TRUE));
     file->Release();
   }
   shell->Release();
   return saved;
+}
+
+bool MakeShortcut(const std::string& link, const std::string& target) {
+  return MakeShortcut(WideText(link), WideText(target));
 }

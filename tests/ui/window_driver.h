@@ -102,7 +102,9 @@ class WindowDriver {
   std::unique_ptr<BoxWatcher> m_boxes;
 };
 
-// A shortcut file made with the shell's link object.
+// A shortcut file made with the shell's link object; in UTF-16 for a target
+// the code page cannot hold.
+bool MakeShortcut(const std::wstring& link, const std::wstring& target);
 bool MakeShortcut(const std::string& link, const std::string& target);
 
 // Status texts as the window shows them.
