@@ -2,7 +2,7 @@
 
 #include <ole2.h>
 #include <shlobj.h>
-#include <shlwapi.h>
+
 #include "ansi_text.h"
 #include "path_facts.h"
 #include "resource.h"
@@ -23,14 +23,9 @@ CFileDropList::~CFileDropList() {
 }
 
 bool CFileDropList::ConfigureDrops(const DropSettings& settings) {
-  if ((settings.flags & DROP_TO_HANDLER) && !settings.onPath) return false;
+  if (!settings.onPath) return false;
   m_settings = settings;
   return true;
-}
-
-int CFileDropList::AddPathRow(const std::string& path) {
-  if (!(m_settings.flags & DROP_KEEP_DUPLICATES) && FindItem(path) != -1) return -1;
-  return InsertItem(0, path);
 }
 
 namespace {
@@ -73,20 +68,17 @@ std::string CFileDropList::ResolveShortcut(const std::string& path) {
   return ansi_text::FromWide(target);
 }
 
-bool CFileDropList::ClassifyPath(const std::string& path, std::uint32_t& kind) const {
+bool CFileDropList::ClassifyPath(const std::string& path, std::uint32_t& kind) {
   // Asked of the engine's file facts, which reach paths of any length and
   // follow no link: a dropped link is a row whose run fails.
   PathKind found = KindOfPath(path);
-  if ((m_settings.flags & DROP_FOLDERS) && found == PathKind::Folder) {
+  if (found == PathKind::Folder) {
     kind = PATH_IS_FOLDER;
     return true;
   }
-  if (!(m_settings.flags & DROP_FILES) || (found != PathKind::File && found != PathKind::Link))
-    return false;
+  if (found != PathKind::File && found != PathKind::Link) return false;
   kind = PATH_IS_FILE;
-  if (!(m_settings.flags & DROP_BY_EXTENSION)) return true;
-  // PathFindExtensionA and lstrcmpiA step over double-byte characters.
-  return lstrcmpiA(PathFindExtensionA(path.c_str()), m_settings.extension.c_str()) == 0;
+  return true;
 }
 
 void CFileDropList::AcceptDroppedPath(const std::string& dropped) {
@@ -95,11 +87,7 @@ void CFileDropList::AcceptDroppedPath(const std::string& dropped) {
   if (!target.empty()) path = target;
   std::uint32_t kind = 0;
   if (!ClassifyPath(path, kind)) return;
-  if (m_settings.flags & DROP_TO_HANDLER) {
-    if (m_settings.onPath) m_settings.onPath(path, kind);
-  } else {
-    AddPathRow(path);
-  }
+  if (m_settings.onPath) m_settings.onPath(path, kind);
 }
 
 void CFileDropList::OnDropFiles(HDROP drop) {

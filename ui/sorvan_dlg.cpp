@@ -39,7 +39,6 @@ BOOL CSorvanDlg::OnInitDialog() {
   SetUpFileList(m_wndFileList, m_imageList);
   m_run.Bind(m_hWnd, m_wndFileList, m_wndProgress, Item(IDC_ENCRYPT), Item(IDC_DECRYPT));
   DropSettings drops;
-  drops.flags = DROP_FILES | DROP_FOLDERS | DROP_TO_HANDLER;
   m_fill.Bind(m_hWnd, m_wndFileList);
   drops.onPath = [this](const std::string& path, std::uint32_t kind) {
     m_fill.Add(path, kind == PATH_IS_FOLDER);

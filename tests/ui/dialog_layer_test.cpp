@@ -136,45 +136,36 @@ TEST(DialogLayer, NoExceptionCrossesTheDialogProcedure) {
   EXPECT_TRUE(IsWindow(window));
 }
 
-// The drop rules without the main window's handler, on a list of the test's
-// own: the default row insertion, its duplicate test, and the extension
-// filter.
-TEST(FileDropList, DefaultInsertionAndExtensionRules) {
+// The drop rules on a list of the test's own: drops need a handler, and a
+// path is taken as a folder or a file, or not at all.
+TEST(FileDropList, DropsNeedAHandlerAndTakeFoldersAndFiles) {
   HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
                               nullptr, nullptr);
   HWND view = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 300, 200, host,
                               nullptr, nullptr, nullptr);
   CFileDropList list;
   ASSERT_TRUE(list.Attach(view));
-  list.InsertColumn(0, L"file", 200);
-  DropSettings handlerWithout;
-  handlerWithout.flags = DROP_TO_HANDLER;
-  EXPECT_FALSE(list.ConfigureDrops(handlerWithout));
-
-  DropSettings plain;
-  plain.flags = DROP_FILES;
-  ASSERT_TRUE(list.ConfigureDrops(plain));
-  EXPECT_EQ(list.AddPathRow("C:\\A.TXT"), 0);
-  EXPECT_EQ(list.AddPathRow("c:\\a.txt"), -1);
-  plain.flags |= DROP_KEEP_DUPLICATES;
-  list.ConfigureDrops(plain);
-  EXPECT_EQ(list.AddPathRow("c:\\a.txt"), 0);
-  EXPECT_EQ(list.GetItemCount(), 2);
+  EXPECT_FALSE(list.ConfigureDrops(DropSettings()));
+  DropSettings handled;
+  handled.onPath = [](const std::string&, std::uint32_t) {};
+  EXPECT_TRUE(list.ConfigureDrops(handled));
 
   char windows[MAX_PATH];
   GetWindowsDirectoryA(windows, MAX_PATH);
-  std::uint32_t kind = 0;
-  EXPECT_FALSE(list.ClassifyPath(windows, kind)) << "folders are not accepted here";
-  DropSettings byExtension;
-  byExtension.flags = DROP_FILES | DROP_FOLDERS | DROP_BY_EXTENSION;
-  byExtension.extension = ".INI";
-  list.ConfigureDrops(byExtension);
-  EXPECT_TRUE(list.ClassifyPath(windows, kind));
-  EXPECT_EQ(kind, PATH_IS_FOLDER);
-  EXPECT_TRUE(list.ClassifyPath(std::string(windows) + "\\win.ini", kind));
-  EXPECT_EQ(kind, PATH_IS_FILE);
-  EXPECT_FALSE(list.ClassifyPath(std::string(windows) + "\\notepad.exe", kind));
-  EXPECT_FALSE(list.ClassifyPath(std::string(windows) + "\\*.ini", kind));
+  const std::string folder = windows;
+  struct Case { std::string path; bool taken; std::uint32_t kind; } cases[] = {
+      {folder, true, PATH_IS_FOLDER},
+      {folder + "\\win.ini", true, PATH_IS_FILE},
+      {folder + "\\notepad.exe", true, PATH_IS_FILE},
+      {folder + "\\*.ini", false, 0},
+      {folder + "\\no such file.txt", false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::uint32_t kind = 0;
+    EXPECT_EQ(list.ClassifyPath(c.path, kind), c.taken);
+    EXPECT_EQ(kind, c.kind);
+  }
   list.Detach();
   DestroyWindow(host);
 }
