@@ -5,7 +5,7 @@
 #include "path_expansion.h"
 #include "path_rules.h"
 #include "output_writer.h"
-#include "status_text.h"
+#include "status_utf8.h"
 #include "terminal.h"
 
 namespace {
@@ -53,7 +53,7 @@ void ConsoleView::RowFinished(int, const RowResult& result) {
 
 void ConsoleView::PrintRow(RowStatus status, const std::string& path) {
   if (m_outputClosed) return;
-  std::string line = ConsoleText(StatusText(status)) + "\t" + path + "\n";
+  std::string line = ConsoleText(StatusUtf8(status)) + "\t" + path + "\n";
   if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0) {
     // Nobody reads the lines any more: the rows not yet begun stay as they are.
     m_outputClosed = true;
