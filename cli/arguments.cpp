@@ -1,9 +1,5 @@
 #include "arguments.h"
 
-#ifdef _WIN32
-#include "ansi_text.h"
-#endif
-
 const char kUsage[] =
     "Usage:\n"
     "  p6k encrypt [-r] [--password-file FILE] PATH...\n"
@@ -77,11 +73,3 @@ ParsedArguments ParseArguments(const std::vector<std::string>& argv) {
   if (args.paths.empty()) return Fail("no files or folders given");
   return ParsedArguments{args, {}};
 }
-
-#ifdef _WIN32
-std::vector<std::string> ProgramArguments(int, char**) { return ansi_text::CommandLineArguments(); }
-#else
-std::vector<std::string> ProgramArguments(int argc, char** argv) {
-  return std::vector<std::string>(argv, argv + argc);
-}
-#endif

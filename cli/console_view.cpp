@@ -14,23 +14,11 @@ namespace {
 constexpr std::uint64_t kProgressFloor = 2 * kTransferBufferSize;
 constexpr std::size_t kShownNameBytes = 40;
 
-// Bytes of the character that starts at name[i]: a double-byte character of
-// the ANSI code page on Windows, a UTF-8 sequence elsewhere.
-std::size_t CharacterLength(const std::string& name, std::size_t i) {
-#ifdef _WIN32
-  return NativePathRules().isLeadByte(static_cast<unsigned char>(name[i])) ? 2 : 1;
-#else
-  std::size_t n = 1;
-  while (i + n < name.size() && (static_cast<unsigned char>(name[i + n]) & 0xC0) == 0x80) ++n;
-  return n;
-#endif
-}
-
 // At most limit bytes of name, never cutting a character in two.
 std::string Shortened(const std::string& name, std::size_t limit) {
   if (name.size() <= limit) return name;
   std::size_t end = 0;
-  while (end + CharacterLength(name, end) <= limit) end += CharacterLength(name, end);
+  while (end + ConsoleCharacterLength(name, end) <= limit) end += ConsoleCharacterLength(name, end);
   return name.substr(0, end) + "...";
 }
 

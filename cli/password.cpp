@@ -4,20 +4,8 @@
 #include <cstdlib>
 
 #include "container_text.h"
+#include "password_file.h"
 #include "terminal.h"
-
-#ifdef _WIN32
-#include <windows.h>
-
-#include "ansi_text.h"
-#else
-#include <errno.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
-#include "stop_request.h"
-#endif
 
 namespace {
 
@@ -32,49 +20,6 @@ PasswordReading Stopped() {
   reading.stopped = true;
   return reading;
 }
-
-enum class LineRead { Read, Failed, Stopped };
-
-#ifdef _WIN32
-// The file's first line, without its line end.
-LineRead ReadFirstLine(const std::string& path, const StopRequest&, std::string& line) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return LineRead::Failed;
-  line.clear();
-  int c;
-  while ((c = std::fgetc(file)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
-  bool ok = !std::ferror(file);
-  std::fclose(file);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return ok ? LineRead::Read : LineRead::Failed;
-}
-#else
-// The file's first line, without its line end. The file may be a FIFO that
-// nobody writes yet: the wait is made in short slices, so Ctrl-C stops it.
-LineRead ReadFirstLine(const std::string& path, const StopRequest& stop, std::string& line) {
-  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return stop.Requested() ? LineRead::Stopped : LineRead::Failed;
-  line.clear();
-  LineRead result = LineRead::Read;
-  for (;;) {
-    if (stop.Requested()) {
-      result = LineRead::Stopped;
-      break;
-    }
-    pollfd ready{fd, POLLIN, 0};
-    if (poll(&ready, 1, 100) <= 0) continue;
-    char c;
-    ssize_t got = read(fd, &c, 1);
-    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (got < 0) result = LineRead::Failed;
-    if (got <= 0 || c == '\n') break;
-    line.push_back(c);
-  }
-  close(fd);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return result;
-}
-#endif
 
 bool IsUtf8(const std::string& text) {
   for (std::size_t i = 0; i < text.size();) {
@@ -98,26 +43,17 @@ const char kNotInCodePage[] = "the password holds characters that code page 936 
 PasswordReading FromPasswordFileLine(std::string line) {
   if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
   if (line.empty()) return Fail("the password is empty");
-#ifdef _WIN32
+  std::optional<std::string> bytes;
   if (IsUtf8(line)) {
-    int length = MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &wide[0], length);
-    bool exact = false;
-    line = ansi_text::FromWide(wide, &exact);
-    if (!exact) return Fail(kNotInCodePage);
+    bytes = PasswordBytesOfUtf8(line);
+    if (!bytes) return Fail(kNotInCodePage);
+  } else {
+    bytes = PasswordBytesOfOtherText(line);
+    if (!bytes) return Fail("the password file's first line is not UTF-8 text");
   }
-  PasswordReading reading;
-  reading.bytes = line;
-  return reading;
-#else
-  if (!IsUtf8(line)) return Fail("the password file's first line is not UTF-8 text");
-  std::optional<std::string> bytes = container_text::ToContainer(line);
-  if (!bytes) return Fail(kNotInCodePage);
   PasswordReading reading;
   reading.bytes = bytes;
   return reading;
-#endif
 }
 
 PasswordReading FromTerminal(RunKind kind, const StopRequest& stop, std::string& typed) {

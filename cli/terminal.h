@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -10,6 +11,11 @@ bool IsTerminal(std::FILE* stream);
 // Text of the program, written in UTF-8, as the console expects it: UTF-8 on
 // POSIX, the ANSI code page on Windows (where paths already are ANSI).
 std::string ConsoleText(const std::string& utf8);
+
+// Bytes of the character that starts at text[i] in the console's text: a
+// double-byte character of the ANSI code page on Windows, a UTF-8 sequence
+// elsewhere.
+std::size_t ConsoleCharacterLength(const std::string& text, std::size_t i);
 
 enum class PromptResult { Read, NoTerminal, Stopped };
 
