@@ -59,10 +59,11 @@ LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam,
     return CallWindowProcW(previous, window, message, wParam, lParam);
   }
   // An exception must not unwind through the system's frames: the control's
-  // own procedure answers instead.
+  // own procedure answers instead, and a debugger hears of it.
   try {
     return control->WindowProc(message, wParam, lParam);
   } catch (...) {
+    OutputDebugStringA("sorvan: an exception reached a control's window procedure\n");
     return control->Default(message, wParam, lParam);
   }
 }

@@ -204,10 +204,11 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LP
   }
   LRESULT result = 0;
   // An exception must not unwind through the system's frames: the message
-  // counts as not handled, and the dialog goes on.
+  // counts as not handled, the dialog goes on, and a debugger hears of it.
   try {
     if (!self->OnMessage(message, wParam, lParam, result)) return FALSE;
   } catch (...) {
+    OutputDebugStringA("sorvan: an exception reached a dialog procedure\n");
     return FALSE;
   }
   if (ReturnsDirectly(message)) return static_cast<INT_PTR>(result);
