@@ -152,6 +152,14 @@ class ListOfTheWindow : public ListView {
  public:
   explicit ListOfTheWindow(HWND window) { m_hWnd = window; }
   ~ListOfTheWindow() override { m_hWnd = nullptr; }
+
+  // Case-insensitive search for a row whose text equals text; -1 if none.
+  int FindItem(const std::string& text) const {
+    LVFINDINFOA find = {};
+    find.flags = LVFI_STRING;
+    find.psz = text.c_str();
+    return static_cast<int>(Send(LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+  }
 };
 
 }  // namespace

@@ -32,7 +32,6 @@ class Dialog {
   bool UpdateData(bool saveAndValidate = true);
 
   HWND Item(int id) const { return GetDlgItem(m_hWnd, id); }
-  void EnableItem(int id, bool enable) { EnableWindow(Item(id), enable); }
   void SetItemText(int id, const std::wstring& text) { SetDlgItemTextW(m_hWnd, id, text.c_str()); }
   // Moves the focus as Tab does, so that a push button getting it becomes
   // the default button.

@@ -81,14 +81,6 @@ class ListView : public Control {
   std::string GetItemText(int row, int column, size_t maxChars = 0) const;
   std::wstring GetItemTextW(int row, int column) const;
 
-  // Case-insensitive search for a row whose text equals text; -1 if none.
-  int FindItem(const std::string& text) const {
-    LVFINDINFOA find = {};
-    find.flags = LVFI_STRING;
-    find.psz = text.c_str();
-    return static_cast<int>(Send(LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
-  }
-
  protected:
   LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
     return SendMessageW(m_hWnd, message, wParam, lParam);
