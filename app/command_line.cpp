@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "app/command_line.h"
 
 std::string CommandLineFile(const std::vector<std::string>& arguments) {
   // Switches such as /p, /pt and /dde only matter to printing and shell

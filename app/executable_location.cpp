@@ -1,12 +1,12 @@
-#include "executable_location.h"
+#include "app/executable_location.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <vector>
 
-#include "ansi_text.h"
-#include "win32/program_path.h"
+#include "crypt/ansi_text.h"
+#include "ui/win32/program_path.h"
 
 namespace {
 

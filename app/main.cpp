@@ -2,7 +2,7 @@
 // loop of its own; the exit code is ExitInstance's.
 #include <windows.h>
 
-#include "sorvan_app.h"
+#include "app/sorvan_app.h"
 
 CSorvanApp theApp;
 

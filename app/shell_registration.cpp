@@ -1,4 +1,4 @@
-#include "shell_registration.h"
+#include "app/shell_registration.h"
 
 DocumentStrings SplitDocumentString(const std::string& text) {
   DocumentStrings strings;

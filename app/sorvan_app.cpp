@@ -1,17 +1,17 @@
-#include "sorvan_app.h"
+#include "app/sorvan_app.h"
 
 #include <commctrl.h>
 #include <stdlib.h>
 
-#include "ansi_text.h"
-#include "command_line.h"
-#include "executable_location.h"
-#include "password_dlg.h"
-#include "resource.h"
-#include "shell_registration.h"
-#include "sorvan_dlg.h"
-#include "web_panel/web_browser2.h"
-#include "win32_classes_registry.h"
+#include "crypt/ansi_text.h"
+#include "app/command_line.h"
+#include "app/executable_location.h"
+#include "ui/password_dlg.h"
+#include "res/resource.h"
+#include "app/shell_registration.h"
+#include "ui/sorvan_dlg.h"
+#include "ui/web_panel/web_browser2.h"
+#include "app/win32_classes_registry.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "win32/win_app.h"
+#include "ui/win32/win_app.h"
 
 // The application: registers ".p6k" with the shell on every start, keeps the
 // file named on the command line, and runs the main window.

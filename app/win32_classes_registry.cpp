@@ -1,4 +1,4 @@
-#include "win32_classes_registry.h"
+#include "app/win32_classes_registry.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "shell_registration.h"
+#include "app/shell_registration.h"
 
 // The user's classes (HKCU\Software\Classes) for writing, and the machine's
 // (HKLM\Software\Classes) for reading. Both are opened explicitly: under Wine

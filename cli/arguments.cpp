@@ -1,4 +1,4 @@
-#include "arguments.h"
+#include "cli/arguments.h"
 
 const char kUsage[] =
     "Usage:\n"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "outcome.h"
+#include "crypt/outcome.h"
 
 // p6k encrypt|decrypt [-r] [--password-file FILE] PATH...
 // p6k --help | --version

@@ -1,12 +1,12 @@
-#include "console_view.h"
+#include "cli/console_view.h"
 
 #include <cstdio>
 
-#include "path_expansion.h"
-#include "path_rules.h"
-#include "output_writer.h"
-#include "status_utf8.h"
-#include "terminal.h"
+#include "cli/path_expansion.h"
+#include "crypt/path_rules.h"
+#include "crypt/output_writer.h"
+#include "cli/status_utf8.h"
+#include "cli/terminal.h"
 
 namespace {
 

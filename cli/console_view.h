@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "run_listener.h"
-#include "stop_request.h"
+#include "crypt/run_listener.h"
+#include "crypt/stop_request.h"
 
 // The rows of one run on the console: a line per row on standard output
 // (status text, tab, the path the row shows afterwards) and, when asked

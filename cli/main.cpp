@@ -2,16 +2,16 @@
 #include <cstdio>
 #include <string>
 
-#include "arguments.h"
-#include "batch_run.h"
-#include "console_view.h"
-#include "key.h"
-#include "password.h"
-#include "path_facts.h"
-#include "path_expansion.h"
-#include "stop_request.h"
-#include "stop_signal.h"
-#include "terminal.h"
+#include "cli/arguments.h"
+#include "crypt/batch_run.h"
+#include "cli/console_view.h"
+#include "crypt/key.h"
+#include "cli/password.h"
+#include "crypt/path_facts.h"
+#include "cli/path_expansion.h"
+#include "crypt/stop_request.h"
+#include "cli/stop_signal.h"
+#include "cli/terminal.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "password.h"
+#include "cli/password.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "container_text.h"
-#include "password_file.h"
-#include "terminal.h"
+#include "crypt/container_text.h"
+#include "cli/password_file.h"
+#include "cli/terminal.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "outcome.h"
+#include "crypt/outcome.h"
 
 class StopRequest;
 

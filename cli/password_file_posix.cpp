@@ -1,12 +1,12 @@
-#include "password_file.h"
+#include "cli/password_file.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
-#include "container_text.h"
-#include "stop_request.h"
+#include "crypt/container_text.h"
+#include "crypt/stop_request.h"
 
 // The file's first line, without its line end. The file may be a FIFO that
 // nobody writes yet: the wait is made in short slices, so Ctrl-C stops it.

@@ -1,10 +1,10 @@
-#include "password_file.h"
+#include "cli/password_file.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-#include "ansi_text.h"
+#include "crypt/ansi_text.h"
 
 // The file's first line, without its line end.
 LineRead ReadFirstLine(const std::string& path, const StopRequest&, std::string& line) {

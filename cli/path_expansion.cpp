@@ -1,9 +1,9 @@
-#include "path_expansion.h"
+#include "cli/path_expansion.h"
 
-#include "file_names.h"
-#include "folder_expansion.h"
-#include "output_writer.h"
-#include "path_facts.h"
+#include "crypt/file_names.h"
+#include "crypt/folder_expansion.h"
+#include "crypt/output_writer.h"
+#include "crypt/path_facts.h"
 
 namespace {
 

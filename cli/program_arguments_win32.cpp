@@ -1,5 +1,5 @@
-#include "arguments.h"
+#include "cli/arguments.h"
 
-#include "ansi_text.h"
+#include "crypt/ansi_text.h"
 
 std::vector<std::string> ProgramArguments(int, char**) { return ansi_text::CommandLineArguments(); }

@@ -1,6 +1,6 @@
-#include "status_utf8.h"
+#include "cli/status_utf8.h"
 
-#include "status_words.h"
+#include "res/status_words.h"
 
 const char* StatusUtf8(RowStatus status) {
   switch (status) {

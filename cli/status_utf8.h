@@ -1,5 +1,5 @@
 #pragma once
-#include "outcome.h"
+#include "crypt/outcome.h"
 
 // The words of a status as the window shows them, in UTF-8: the string
 // table's words, from the one header both take them from.

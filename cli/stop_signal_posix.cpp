@@ -1,8 +1,8 @@
-#include "stop_signal.h"
+#include "cli/stop_signal.h"
 
 #include <signal.h>
 
-#include "stop_request.h"
+#include "crypt/stop_request.h"
 
 namespace {
 

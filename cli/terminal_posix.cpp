@@ -1,4 +1,4 @@
-#include "terminal.h"
+#include "cli/terminal.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "stop_request.h"
+#include "crypt/stop_request.h"
 
 namespace {
 

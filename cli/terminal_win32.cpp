@@ -1,12 +1,12 @@
-#include "terminal.h"
+#include "cli/terminal.h"
 
 #include <io.h>
 #include <windows.h>
 
 #include <cstring>
 
-#include "path_rules.h"
-#include "stop_request.h"
+#include "crypt/path_rules.h"
+#include "crypt/stop_request.h"
 
 namespace {
 

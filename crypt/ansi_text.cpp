@@ -1,4 +1,4 @@
-#include "ansi_text.h"
+#include "crypt/ansi_text.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,7 +1,7 @@
-#include "batch_run.h"
+#include "crypt/batch_run.h"
 
-#include "decrypt_run.h"
-#include "encrypt_run.h"
+#include "crypt/decrypt_run.h"
+#include "crypt/encrypt_run.h"
 
 void RunBatch(RunKind kind, RunListener& listener, const RunSettings& settings) {
   if (kind == RunKind::Encrypt)

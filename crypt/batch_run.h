@@ -1,7 +1,7 @@
 #pragma once
-#include "outcome.h"
-#include "run_listener.h"
-#include "run_settings.h"
+#include "crypt/outcome.h"
+#include "crypt/run_listener.h"
+#include "crypt/run_settings.h"
 
 // The one door to the batch runs for both front ends: the run of the kind
 // over every row, telling the listener what happens.

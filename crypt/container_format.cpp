@@ -1,4 +1,4 @@
-#include "container_format.h"
+#include "crypt/container_format.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
-#include "container_reader.h"
+#include "crypt/container_reader.h"
 
-#include "container_format.h"
-#include "container_text.h"
-#include "file_names.h"
+#include "crypt/container_format.h"
+#include "crypt/container_text.h"
+#include "crypt/file_names.h"
 
 Outcome CheckTrailerKey(FileSystem& fs, FileHandle file, std::uint64_t length, std::uint8_t key) {
   if (length < container::kTrailerSize) return Outcome::MarkerMismatch;

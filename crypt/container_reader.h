@@ -2,10 +2,10 @@
 #include <cstdint>
 #include <string>
 
-#include "container_format.h"
-#include "file_system.h"
-#include "outcome.h"
-#include "path_rules.h"
+#include "crypt/container_format.h"
+#include "crypt/file_system.h"
+#include "crypt/outcome.h"
+#include "crypt/path_rules.h"
 
 // Reads a container's trailer from its end, marker first, then tag, then the
 // extension field, and forms the restored name. Nothing before the start of

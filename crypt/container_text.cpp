@@ -1,8 +1,8 @@
-#include "container_text.h"
+#include "crypt/container_text.h"
 
 #include <cstring>
 
-#include "path_rules.h"
+#include "crypt/path_rules.h"
 
 #ifdef _WIN32
 #include <windows.h>

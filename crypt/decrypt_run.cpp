@@ -1,10 +1,10 @@
-#include "decrypt_run.h"
+#include "crypt/decrypt_run.h"
 
-#include "container_format.h"
-#include "container_reader.h"
-#include "file_names.h"
-#include "output_writer.h"
-#include "row_steps.h"
+#include "crypt/container_format.h"
+#include "crypt/container_reader.h"
+#include "crypt/file_names.h"
+#include "crypt/output_writer.h"
+#include "crypt/row_steps.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 #include <cstdint>
 #include <string>
 
-#include "file_system.h"
-#include "path_rules.h"
-#include "row_steps.h"
-#include "run_listener.h"
-#include "run_settings.h"
+#include "crypt/file_system.h"
+#include "crypt/path_rules.h"
+#include "crypt/row_steps.h"
+#include "crypt/run_listener.h"
+#include "crypt/run_settings.h"
 
 class StopRequest;
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "run_listener.h"
-#include "run_settings.h"
+#include "crypt/run_listener.h"
+#include "crypt/run_settings.h"
 
 // The encryption run: every row's file becomes a container beside itself,
 // and the source goes once the container stands.

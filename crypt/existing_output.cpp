@@ -1,11 +1,11 @@
-#include "existing_output.h"
+#include "crypt/existing_output.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "container_format.h"
-#include "stop_request.h"
+#include "crypt/container_format.h"
+#include "crypt/stop_request.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
-#include "file_system.h"
-#include "outcome.h"
-#include "output_writer.h"
+#include "crypt/file_system.h"
+#include "crypt/outcome.h"
+#include "crypt/output_writer.h"
 
 // Whether the file under an output's final name is, byte for byte, the
 // output the job would write there: its length, its tail and its data, never

@@ -1,4 +1,4 @@
-#include "file_names.h"
+#include "crypt/file_names.h"
 
 namespace {
 

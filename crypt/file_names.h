@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "path_rules.h"
+#include "crypt/path_rules.h"
 
 // The name rules of the container: where a path's folder ends, the base name
 // and extension of its file name, the container's and the restored name.

@@ -10,8 +10,8 @@
 #include <map>
 #include <mutex>
 
-#include "file_system.h"
-#include "sole_opener_posix.h"
+#include "crypt/file_system.h"
+#include "crypt/sole_opener_posix.h"
 
 namespace {
 

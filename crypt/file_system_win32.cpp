@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "ansi_text.h"
-#include "file_system.h"
-#include "win32_paths.h"
+#include "crypt/ansi_text.h"
+#include "crypt/file_system.h"
+#include "crypt/win32_paths.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "folder_expansion.h"
+#include "crypt/folder_expansion.h"
 
 #include <algorithm>
 
-#include "file_names.h"
-#include "output_writer.h"
+#include "crypt/file_names.h"
+#include "crypt/output_writer.h"
 
 // One folder being expanded: read as listed, or listed whole and sorted.
 struct FolderExpansion::Level {

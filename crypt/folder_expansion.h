@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "path_facts.h"
+#include "crypt/path_facts.h"
 
 // How a folder becomes rows. The window and p6k differ only in these rules.
 struct FolderRules {

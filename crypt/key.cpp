@@ -1,4 +1,4 @@
-#include "key.h"
+#include "crypt/key.h"
 
 namespace {
 const std::uint32_t kKeySeed = 0x6A3D52C4u;

@@ -1,8 +1,8 @@
-#include "leftover_sweep.h"
+#include "crypt/leftover_sweep.h"
 
 #include <vector>
 
-#include "output_writer.h"
+#include "crypt/output_writer.h"
 
 void RemoveAbandonedTemporaries(FileSystem& fs, const std::string& folder) {
   std::vector<std::string> names;

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "file_system.h"
+#include "crypt/file_system.h"
 
 // Removes the temporary files that runs which died left in folder: names of
 // the runs' own pattern, and of those only the files no living writer holds,

@@ -1,4 +1,4 @@
-#include "outcome.h"
+#include "crypt/outcome.h"
 
 RowStatus StatusOf(RunKind run, Outcome outcome) {
   switch (outcome) {

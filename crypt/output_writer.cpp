@@ -1,4 +1,4 @@
-#include "output_writer.h"
+#include "crypt/output_writer.h"
 
 #include <chrono>
 #include <cstdio>
@@ -7,9 +7,9 @@
 #include <random>
 #include <thread>
 
-#include "container_format.h"
-#include "existing_output.h"
-#include "stop_request.h"
+#include "crypt/container_format.h"
+#include "crypt/existing_output.h"
+#include "crypt/stop_request.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "file_system.h"
-#include "outcome.h"
+#include "crypt/file_system.h"
+#include "crypt/outcome.h"
 
 class StopRequest;
 

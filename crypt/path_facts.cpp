@@ -1,5 +1,5 @@
 // The whole listing of a folder, over the one-at-a-time reader.
-#include "path_facts.h"
+#include "crypt/path_facts.h"
 
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
   FolderReader reader(folder);

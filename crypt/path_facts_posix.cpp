@@ -1,7 +1,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include "path_facts.h"
+#include "crypt/path_facts.h"
 
 PathKind KindOfPath(const std::string& path) {
   struct stat st;

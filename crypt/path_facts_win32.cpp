@@ -2,9 +2,9 @@
 
 #include <cwchar>
 
-#include "ansi_text.h"
-#include "path_facts.h"
-#include "win32_paths.h"
+#include "crypt/ansi_text.h"
+#include "crypt/path_facts.h"
+#include "crypt/win32_paths.h"
 
 namespace {
 

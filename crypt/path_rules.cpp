@@ -1,4 +1,4 @@
-#include "path_rules.h"
+#include "crypt/path_rules.h"
 
 #ifdef _WIN32
 #include <windows.h>

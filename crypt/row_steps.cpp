@@ -1,10 +1,10 @@
-#include "row_steps.h"
+#include "crypt/row_steps.h"
 
 #include <set>
 
-#include "file_names.h"
-#include "leftover_sweep.h"
-#include "stop_request.h"
+#include "crypt/file_names.h"
+#include "crypt/leftover_sweep.h"
+#include "crypt/stop_request.h"
 
 FileWork OpenSource(FileSystem& fs, const std::string& path) {
   FileWork work;

@@ -3,10 +3,10 @@
 #include <functional>
 #include <string>
 
-#include "file_system.h"
-#include "outcome.h"
-#include "run_listener.h"
-#include "run_settings.h"
+#include "crypt/file_system.h"
+#include "crypt/outcome.h"
+#include "crypt/run_listener.h"
+#include "crypt/run_settings.h"
 
 // Pieces the two runs and the single-file decryption share.
 

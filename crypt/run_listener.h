@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "outcome.h"
+#include "crypt/outcome.h"
 
 // How one row ended.
 struct RowResult {

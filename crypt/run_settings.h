@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "file_system.h"
-#include "path_rules.h"
+#include "crypt/file_system.h"
+#include "crypt/path_rules.h"
 
 class StopRequest;
 

@@ -1,7 +1,7 @@
-#include "single_decrypt.h"
+#include "crypt/single_decrypt.h"
 
-#include "decrypt_run.h"
-#include "row_steps.h"
+#include "crypt/decrypt_run.h"
+#include "crypt/row_steps.h"
 
 SingleDecryption DecryptSingleFile(const std::string& path, std::uint8_t key, FileSystem& fs,
                                    const PathRules& rules) {

@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <string>
 
-#include "file_system.h"
-#include "outcome.h"
-#include "path_rules.h"
+#include "crypt/file_system.h"
+#include "crypt/outcome.h"
+#include "crypt/path_rules.h"
 
 // The password prompt's decryption of the one file named on the command
 // line: no suffix test, no size limit, no progress. The outcome is one of

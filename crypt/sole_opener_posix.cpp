@@ -1,4 +1,4 @@
-#include "sole_opener_posix.h"
+#include "crypt/sole_opener_posix.h"
 
 #include <errno.h>
 #include <fcntl.h>

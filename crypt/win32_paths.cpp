@@ -1,6 +1,6 @@
-#include "win32_paths.h"
+#include "crypt/win32_paths.h"
 
-#include "ansi_text.h"
+#include "crypt/ansi_text.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "about_dlg.h"
+#include "ui/about_dlg.h"
 
-#include "resource.h"
+#include "res/resource.h"
 
 CAboutDlg::CAboutDlg(HWND parent, ShellAccess& shell)
     : Dialog(IDD_ABOUTBOX, parent), m_wndSiteLink(shell) {}

@@ -1,9 +1,9 @@
 #pragma once
 #include <windows.h>
 
-#include "link_label.h"
-#include "shell_access.h"
-#include "win32/dialog.h"
+#include "ui/link_label.h"
+#include "ui/shell_access.h"
+#include "ui/win32/dialog.h"
 
 // The About box: the product, its version, the maker with a link to the
 // maker's site, and the legal notice. OK, Escape and the close box end it.

@@ -1,9 +1,9 @@
-#include "address_opening.h"
+#include "ui/address_opening.h"
 
 #include <shellapi.h>
 
-#include "resource.h"
-#include "win32/resource_text.h"
+#include "res/resource.h"
+#include "ui/win32/resource_text.h"
 
 namespace {
 

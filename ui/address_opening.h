@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "shell_access.h"
+#include "ui/shell_access.h"
 
 // Opening an address as the links do: the shell's "open" first; when the
 // shell cannot, the browser registered for ".htm" files, run with the

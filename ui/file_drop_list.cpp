@@ -1,12 +1,12 @@
-#include "file_drop_list.h"
+#include "ui/file_drop_list.h"
 
 #include <ole2.h>
 #include <shlobj.h>
 
-#include "ansi_text.h"
-#include "path_facts.h"
-#include "resource.h"
-#include "win32/resource_text.h"
+#include "crypt/ansi_text.h"
+#include "crypt/path_facts.h"
+#include "res/resource.h"
+#include "ui/win32/resource_text.h"
 
 CFileDropList::CFileDropList() {
   HRESULT started = OleInitialize(nullptr);

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "win32/list_view.h"
+#include "ui/win32/list_view.h"
 
 const std::uint32_t PATH_IS_FOLDER = 0x40;
 const std::uint32_t PATH_IS_FILE = 0x80;

@@ -1,10 +1,10 @@
-#include "file_rows.h"
+#include "ui/file_rows.h"
 
-#include "outcome.h"
-#include "resource.h"
-#include "row_look.h"
-#include "status_text.h"
-#include "win32/resource_text.h"
+#include "crypt/outcome.h"
+#include "res/resource.h"
+#include "ui/row_look.h"
+#include "ui/status_text.h"
+#include "ui/win32/resource_text.h"
 
 namespace {
 

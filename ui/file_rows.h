@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "win32/image_list.h"
-#include "win32/list_view.h"
+#include "ui/win32/image_list.h"
+#include "ui/win32/list_view.h"
 
 // The rows of the main window's file list: column 0 a file's full path,
 // column 1 its status, and an image (0 tick, 1 grey disc, 2 cross).

@@ -1,10 +1,10 @@
-#include "link_label.h"
+#include "ui/link_label.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "address_opening.h"
-#include "win32/data_exchange.h"
+#include "ui/address_opening.h"
+#include "ui/win32/data_exchange.h"
 
 CLinkLabel::CLinkLabel(ShellAccess& shell) : m_pShell(&shell) {}
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "shell_access.h"
-#include "win32/control.h"
+#include "ui/shell_access.h"
+#include "ui/win32/control.h"
 
 // A static text of a dialog template shown as a hyperlink: link colours, an
 // underline while hovered, the hand cursor, a tooltip naming the target, and

@@ -1,9 +1,9 @@
-#include "password_dlg.h"
+#include "ui/password_dlg.h"
 
-#include "key.h"
-#include "resource.h"
-#include "single_decrypt.h"
-#include "win32/resource_text.h"
+#include "crypt/key.h"
+#include "res/resource.h"
+#include "crypt/single_decrypt.h"
+#include "ui/win32/resource_text.h"
 
 CPasswordDlg::CPasswordDlg(const std::string& file, HWND parent)
     : Dialog(IDD_PASSWORD_DIALOG, parent), m_strFile(file) {}

@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <string>
 
-#include "outcome.h"
-#include "win32/dialog.h"
+#include "crypt/outcome.h"
+#include "ui/win32/dialog.h"
 
 // The prompt shown for a file opened from the shell: decrypts that one file
 // with the typed password. Its result tells start-up what follows: a

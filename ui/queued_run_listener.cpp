@@ -1,4 +1,4 @@
-#include "queued_run_listener.h"
+#include "ui/queued_run_listener.h"
 
 #include <utility>
 

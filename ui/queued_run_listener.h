@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "run_listener.h"
+#include "crypt/run_listener.h"
 
 // Carries a run's facts from its worker to the window's thread. Each fact is
 // queued as it comes and replayed in order on the window's side when the

@@ -1,6 +1,6 @@
-#include "row_fill.h"
+#include "ui/row_fill.h"
 
-#include "file_rows.h"
+#include "ui/file_rows.h"
 
 void RowFill::Bind(HWND window, ListView& list) {
   m_window = window;

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "folder_expansion.h"
-#include "win32/list_view.h"
+#include "crypt/folder_expansion.h"
+#include "ui/win32/list_view.h"
 
 // A drop's rows, added in steps of a bounded time on the window's timer, so
 // the window keeps answering while a folder of thousands is listed. The rows,

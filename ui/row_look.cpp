@@ -1,4 +1,4 @@
-#include "row_look.h"
+#include "ui/row_look.h"
 
 RowImage ImageOf(Outcome outcome) {
   switch (outcome) {

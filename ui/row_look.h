@@ -1,5 +1,5 @@
 #pragma once
-#include "outcome.h"
+#include "crypt/outcome.h"
 
 // The images of the file list's image list.
 enum class RowImage { Tick = 0, Dot = 1, Cross = 2 };

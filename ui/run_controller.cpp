@@ -1,4 +1,4 @@
-#include "run_controller.h"
+#include "ui/run_controller.h"
 
 unsigned __stdcall RunThreadProc(void* argument) {
   RunJob& job = *static_cast<RunJob*>(argument);

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "batch_run.h"
-#include "command_buttons.h"
-#include "queued_run_listener.h"
-#include "run_display.h"
-#include "stop_request.h"
-#include "win32/worker_thread.h"
+#include "crypt/batch_run.h"
+#include "ui/command_buttons.h"
+#include "ui/queued_run_listener.h"
+#include "ui/run_display.h"
+#include "crypt/stop_request.h"
+#include "ui/win32/worker_thread.h"
 
 // What the worker thread is handed: one run, made ready on the window's thread.
 struct RunJob {

@@ -1,8 +1,8 @@
-#include "run_display.h"
+#include "ui/run_display.h"
 
-#include "progress_steps.h"
-#include "row_look.h"
-#include "status_text.h"
+#include "ui/progress_steps.h"
+#include "ui/row_look.h"
+#include "ui/status_text.h"
 
 RunDisplay::RunDisplay(ListView& list, ProgressBar& bar) : m_list(list), m_bar(bar) {}
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "run_listener.h"
-#include "win32/list_view.h"
-#include "win32/progress_bar.h"
+#include "crypt/run_listener.h"
+#include "ui/win32/list_view.h"
+#include "ui/win32/progress_bar.h"
 
 // The window's side of a run, on the interface thread: the facts a run tells
 // shown as the user sees them. Each row takes its path, status text and

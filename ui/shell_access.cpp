@@ -1,4 +1,4 @@
-#include "shell_access.h"
+#include "ui/shell_access.h"
 
 #include <shellapi.h>
 

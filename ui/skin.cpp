@@ -1,4 +1,4 @@
-#include "skin.h"
+#include "ui/skin.h"
 
 // Empty on purpose: the window keeps the platform's look, and this call only
 // keeps the place at start where a skin library's attach call stood.

@@ -1,13 +1,13 @@
-#include "sorvan_dlg.h"
+#include "ui/sorvan_dlg.h"
 
 #include <commdlg.h>
 
-#include "about_dlg.h"
-#include "file_rows.h"
-#include "key.h"
-#include "resource.h"
-#include "skin.h"
-#include "win32/resource_text.h"
+#include "ui/about_dlg.h"
+#include "ui/file_rows.h"
+#include "crypt/key.h"
+#include "res/resource.h"
+#include "ui/skin.h"
+#include "ui/win32/resource_text.h"
 
 CSorvanDlg::CSorvanDlg(HWND parent) : Dialog(IDD_SORVAN_DIALOG, parent) {
   // There is no icon 128; the window shows the product icon.

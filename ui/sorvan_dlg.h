@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "file_drop_list.h"
-#include "link_label.h"
-#include "row_fill.h"
-#include "run_controller.h"
-#include "shell_access.h"
-#include "win32/dialog.h"
-#include "win32/image_list.h"
-#include "win32/progress_bar.h"
-#include "web_panel/web_panel.h"
+#include "ui/file_drop_list.h"
+#include "ui/link_label.h"
+#include "ui/row_fill.h"
+#include "ui/run_controller.h"
+#include "ui/shell_access.h"
+#include "ui/win32/dialog.h"
+#include "ui/win32/image_list.h"
+#include "ui/win32/progress_bar.h"
+#include "ui/web_panel/web_panel.h"
 
 // The main window: the file list, the password entries, the commands and
 // the progress bar that the runs drive. Everything else sees it through its

@@ -1,7 +1,7 @@
-#include "status_text.h"
+#include "ui/status_text.h"
 
-#include "resource.h"
-#include "win32/resource_text.h"
+#include "res/resource.h"
+#include "ui/win32/resource_text.h"
 
 std::wstring StatusText(RowStatus status) {
   switch (status) {

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "outcome.h"
+#include "crypt/outcome.h"
 
 // The words column 1 shows for a status, from the string table.
 std::wstring StatusText(RowStatus status);

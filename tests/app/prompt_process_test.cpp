@@ -6,11 +6,11 @@
 
 #include <functional>
 
-#include "resource.h"
-#include "run_helpers.h"
-#include "scratch_dir.h"
-#include "screenshot.h"
-#include "sorvan_process.h"
+#include "res/resource.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/support/screenshot.h"
+#include "tests/app/sorvan_process.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <optional>
 
-#include "scratch_dir.h"
-#include "sorvan_process.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/app/sorvan_process.h"
 
 namespace {
 

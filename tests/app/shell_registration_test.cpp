@@ -3,9 +3,9 @@
 
 #include <map>
 
-#include "executable_location.h"
-#include "shell_registration.h"
-#include "win32_classes_registry.h"
+#include "app/executable_location.h"
+#include "app/shell_registration.h"
+#include "app/win32_classes_registry.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "sorvan_process.h"
+#include "tests/app/sorvan_process.h"
 
-#include "scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

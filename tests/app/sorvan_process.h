@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "window_text.h"
+#include "tests/support/window_text.h"
 
 // sorvan.exe started as the shell would start it, and its windows found and
 // used from outside, as a user would.

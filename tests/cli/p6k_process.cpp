@@ -1,4 +1,4 @@
-#include "p6k_process.h"
+#include "tests/cli/p6k_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 extern char** environ;
 

@@ -9,10 +9,10 @@
 #include <chrono>
 #include <thread>
 
-#include "output_writer.h"
-#include "p6k_process.h"
-#include "run_helpers.h"
-#include "scratch_dir.h"
+#include "crypt/output_writer.h"
+#include "tests/cli/p6k_process.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <chrono>
 #include <thread>
 
-#include "p6k_process.h"
-#include "run_helpers.h"
-#include "scratch_dir.h"
+#include "tests/cli/p6k_process.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

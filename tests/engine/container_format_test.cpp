@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "container_format.h"
-#include "container_text.h"
+#include "crypt/container_format.h"
+#include "crypt/container_text.h"
 
 namespace {
 

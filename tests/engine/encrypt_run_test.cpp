@@ -3,8 +3,8 @@
 #include <windows.h>
 #endif
 
-#include "run_helpers.h"
-#include "scratch_dir.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "file_names.h"
+#include "crypt/file_names.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include <algorithm>
 
-#include "folder_expansion.h"
-#include "scratch_dir.h"
+#include "crypt/folder_expansion.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

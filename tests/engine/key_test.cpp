@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "key.h"
+#include "crypt/key.h"
 
 namespace {
 

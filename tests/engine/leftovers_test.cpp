@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "output_writer.h"
-#include "run_helpers.h"
-#include "scratch_dir.h"
+#include "crypt/output_writer.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // elsewhere, and leave the link dangling.
 #include <gtest/gtest.h>
 
-#include "run_helpers.h"
-#include "scratch_dir.h"
-#include "single_decrypt.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
+#include "crypt/single_decrypt.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 
 #include <memory>
 
-#include "run_helpers.h"
-#include "scratch_dir.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

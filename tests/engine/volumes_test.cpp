@@ -13,8 +13,8 @@
 
 #include <cstdlib>
 
-#include "run_helpers.h"
-#include "scratch_dir.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <map>
 #include <random>
 
-#include "container_format.h"
-#include "run_helpers.h"
-#include "scratch_dir.h"
+#include "crypt/container_format.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "decrypt_run.h"
-#include "single_decrypt.h"
+#include "crypt/decrypt_run.h"
+#include "crypt/single_decrypt.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "file_names.h"
+#include "crypt/file_names.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "container_format.h"
-#include "container_text.h"
+#include "crypt/container_format.h"
+#include "crypt/container_text.h"
 
 namespace {
 

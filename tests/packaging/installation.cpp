@@ -1,11 +1,11 @@
-#include "installation.h"
+#include "tests/packaging/installation.h"
 
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include "scratch_dir.h"
-#include "screenshot.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/support/screenshot.h"
 
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tavrel";
 const wchar_t kMainTitle[] = L"Tavrel文件加密 7.2 ";

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "installation.h"
-#include "scratch_dir.h"
-#include "sorvan_process.h"
+#include "tests/packaging/installation.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/app/sorvan_process.h"
 
 namespace {
 

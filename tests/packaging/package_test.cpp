@@ -12,8 +12,8 @@
 
 #include <unistd.h>
 
-#include "p6k_process.h"
-#include "scratch_dir.h"
+#include "tests/cli/p6k_process.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "installation.h"
-#include "scratch_dir.h"
+#include "tests/packaging/installation.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

@@ -22,12 +22,12 @@
 #include <random>
 #include <thread>
 
-#include "container_text.h"
-#include "key.h"
-#include "output_writer.h"
-#include "p6k_process.h"
-#include "run_helpers.h"
-#include "scratch_dir.h"
+#include "crypt/container_text.h"
+#include "crypt/key.h"
+#include "crypt/output_writer.h"
+#include "tests/cli/p6k_process.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

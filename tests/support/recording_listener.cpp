@@ -1,4 +1,4 @@
-#include "recording_listener.h"
+#include "tests/support/recording_listener.h"
 
 RecordingListener::RecordingListener(std::vector<std::string> paths) {
   for (auto& p : paths) rows.push_back(Row{p, RowStatus::Ready});

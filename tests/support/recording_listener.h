@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "file_system.h"
-#include "run_listener.h"
+#include "crypt/file_system.h"
+#include "crypt/run_listener.h"
 
 // Records what a run tells, in order, and keeps the rows as a front end
 // would show them: the path each row stands for and its status.

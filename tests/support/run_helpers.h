@@ -2,11 +2,11 @@
 #include <string>
 #include <vector>
 
-#include "decrypt_run.h"
-#include "encrypt_run.h"
-#include "key.h"
-#include "recording_listener.h"
-#include "stop_request.h"
+#include "crypt/decrypt_run.h"
+#include "crypt/encrypt_run.h"
+#include "crypt/key.h"
+#include "tests/support/recording_listener.h"
+#include "crypt/stop_request.h"
 
 // A container's bytes as the layout gives them, computed independently of
 // the engine: each data byte XOR (K XOR L mod 256), then the trailer under K.

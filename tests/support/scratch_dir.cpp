@@ -1,4 +1,4 @@
-#include "scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #ifdef _WIN32
-#include "screenshot.h"
+#include "tests/support/screenshot.h"
 
-#include "scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 bool SaveScreenshot(HWND window, const std::string& unixFolder, const std::string& name) {
   RECT r;

@@ -1,5 +1,5 @@
 #ifdef _WIN32
-#include "window_text.h"
+#include "tests/support/window_text.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "fake_shell.h"
-#include "resource.h"
-#include "screenshot.h"
+#include "tests/ui/fake_shell.h"
+#include "res/resource.h"
+#include "tests/support/screenshot.h"
 #include "site.h"
-#include "sorvan_dlg.h"
-#include "window_text.h"
+#include "ui/sorvan_dlg.h"
+#include "tests/support/window_text.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <thread>
 
-#include "resource.h"
-#include "run_helpers.h"
-#include "scratch_dir.h"
-#include "window_driver.h"
+#include "res/resource.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/ui/window_driver.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <stdexcept>
 #include <thread>
 
-#include "file_drop_list.h"
-#include "resource.h"
-#include "win32/dialog.h"
-#include "window_driver.h"
+#include "ui/file_drop_list.h"
+#include "res/resource.h"
+#include "ui/win32/dialog.h"
+#include "tests/ui/window_driver.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "file_drop_list.h"
-#include "resource.h"
-#include "scratch_dir.h"
-#include "window_driver.h"
+#include "ui/file_drop_list.h"
+#include "res/resource.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/ui/window_driver.h"
 
 namespace {
 

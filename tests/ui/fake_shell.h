@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell_access.h"
+#include "ui/shell_access.h"
 
 // The shell and registry of a test: every open is recorded and answered
 // from the test's table, so nothing is ever started.

@@ -3,13 +3,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "address_opening.h"
-#include "fake_shell.h"
-#include "link_label.h"
-#include "resource.h"
+#include "ui/address_opening.h"
+#include "tests/ui/fake_shell.h"
+#include "ui/link_label.h"
+#include "res/resource.h"
 #include "site.h"
-#include "win32/resource_text.h"
-#include "window_driver.h"
+#include "ui/win32/resource_text.h"
+#include "tests/ui/window_driver.h"
 
 namespace {
 

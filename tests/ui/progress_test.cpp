@@ -3,10 +3,10 @@
 // The engine tells the bytes per buffer; the rule covers them.
 #include <gtest/gtest.h>
 
-#include "output_writer.h"
-#include "progress_steps.h"
-#include "run_helpers.h"
-#include "scratch_dir.h"
+#include "crypt/output_writer.h"
+#include "ui/progress_steps.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "command_buttons.h"
-#include "run_display.h"
-#include "win32/list_view.h"
-#include "win32/progress_bar.h"
+#include "ui/command_buttons.h"
+#include "ui/run_display.h"
+#include "ui/win32/list_view.h"
+#include "ui/win32/progress_bar.h"
 
 namespace {
 

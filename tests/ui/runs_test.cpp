@@ -6,12 +6,12 @@
 #include <random>
 #include <thread>
 
-#include "key.h"
-#include "output_writer.h"
-#include "resource.h"
-#include "run_helpers.h"
-#include "scratch_dir.h"
-#include "window_driver.h"
+#include "crypt/key.h"
+#include "crypt/output_writer.h"
+#include "res/resource.h"
+#include "tests/support/run_helpers.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/ui/window_driver.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "status_text.h"
-#include "status_utf8.h"
+#include "ui/status_text.h"
+#include "cli/status_utf8.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "fake_shell.h"
-#include "resource.h"
+#include "tests/ui/fake_shell.h"
+#include "res/resource.h"
 #include "site.h"
-#include "sorvan_dlg.h"
-#include "web_panel/browser_ids.h"
-#include "web_panel/browser_ui_handler.h"
-#include "web_panel/page_address.h"
+#include "ui/sorvan_dlg.h"
+#include "ui/web_panel/browser_ids.h"
+#include "ui/web_panel/browser_ui_handler.h"
+#include "ui/web_panel/page_address.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "window_driver.h"
+#include "tests/ui/window_driver.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstring>
 
-#include "resource.h"
-#include "scratch_dir.h"
-#include "screenshot.h"
-#include "window_text.h"
+#include "res/resource.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 
 const std::wstring kReady = L"就绪", kSuccess = L"成功", kFailed = L"失败",
                    kAlreadyEncrypted = L"被加密过的", kNotEncrypted = L"没有被加密过的",

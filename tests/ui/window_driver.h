@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "resource.h"
-#include "sorvan_dlg.h"
+#include "res/resource.h"
+#include "ui/sorvan_dlg.h"
 
 // Drives the real main window in the test process as a user would: drops,
 // typing, clicks, keys; message boxes are read and dismissed by a watcher.

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "resource.h"
-#include "scratch_dir.h"
-#include "window_driver.h"
+#include "res/resource.h"
+#include "tests/support/scratch_dir.h"
+#include "tests/ui/window_driver.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "browser_ui_handler.h"
+#include "ui/web_panel/browser_ui_handler.h"
 
 #include <ocidl.h>
 
-#include "browser_ids.h"
+#include "ui/web_panel/browser_ids.h"
 
 using namespace browser_ids;
 

@@ -1,7 +1,7 @@
-#include "page_address.h"
+#include "ui/web_panel/page_address.h"
 
-#include "ansi_text.h"
-#include "win32/program_path.h"
+#include "crypt/ansi_text.h"
+#include "ui/win32/program_path.h"
 
 #include <vector>
 

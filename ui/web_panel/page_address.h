@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "path_rules.h"
+#include "crypt/path_rules.h"
 
 // The network test: non-zero when the computer reports a connection.
 using NetworkProbe = std::function<BOOL(DWORD* flags)>;

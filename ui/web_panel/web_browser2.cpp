@@ -1,12 +1,12 @@
-#include "web_browser2.h"
+#include "ui/web_panel/web_browser2.h"
 
 #include <exdisp.h>
 #include <oleauto.h>
 
 #include <string>
 
-#include "ansi_text.h"
-#include "browser_ids.h"
+#include "crypt/ansi_text.h"
+#include "ui/web_panel/browser_ids.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "win32/control.h"
+#include "ui/win32/control.h"
 
 // Makes the WebBrowser control hostable in a child window: the system's
 // control host of atl.dll, loaded at run time and kept for the process.

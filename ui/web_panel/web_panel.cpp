@@ -1,6 +1,6 @@
-#include "web_panel/web_panel.h"
+#include "ui/web_panel/web_panel.h"
 
-#include "resource.h"
+#include "res/resource.h"
 
 WebPanelPlatform SystemWebPanel() {
   WebPanelPlatform platform;

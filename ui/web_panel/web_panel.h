@@ -3,9 +3,9 @@
 
 #include <functional>
 
-#include "web_panel/browser_ui_handler.h"
-#include "web_panel/page_address.h"
-#include "web_panel/web_browser2.h"
+#include "ui/web_panel/browser_ui_handler.h"
+#include "ui/web_panel/page_address.h"
+#include "ui/web_panel/web_browser2.h"
 
 // What the panel asks of the platform; tests replace either part.
 struct WebPanelPlatform {

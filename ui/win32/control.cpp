@@ -1,4 +1,4 @@
-#include "control.h"
+#include "ui/win32/control.h"
 
 // Subclassed by replacing the window procedure, with the object in the
 // window's user data. Both are read from the window itself, so a message

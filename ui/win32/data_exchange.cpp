@@ -1,6 +1,6 @@
-#include "data_exchange.h"
+#include "ui/win32/data_exchange.h"
 
-#include "control.h"
+#include "ui/win32/control.h"
 
 std::string GetItemTextA(HWND dialog, int id) {
   HWND item = GetDlgItem(dialog, id);

@@ -1,6 +1,6 @@
-#include "dialog.h"
+#include "ui/win32/dialog.h"
 
-#include "control.h"
+#include "ui/win32/control.h"
 
 namespace {
 

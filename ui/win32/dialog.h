@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "data_exchange.h"
+#include "ui/win32/data_exchange.h"
 
 // A dialog on a template of the program's resources. One static procedure
 // forwards every message to OnMessage, which reflects notifications to the

@@ -1,4 +1,4 @@
-#include "list_view.h"
+#include "ui/win32/list_view.h"
 
 #include <vector>
 

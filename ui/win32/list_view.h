@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "control.h"
+#include "ui/win32/control.h"
 
 // A report-view list. Texts in the ANSI code page are paths (the control
 // converts them); wide texts are the program's own words.

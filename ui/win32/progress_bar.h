@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "control.h"
+#include "ui/win32/control.h"
 
 class ProgressBar : public Control {
  public:

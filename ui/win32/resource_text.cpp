@@ -1,6 +1,6 @@
-#include "resource_text.h"
+#include "ui/win32/resource_text.h"
 
-#include "program_path.h"
+#include "ui/win32/program_path.h"
 
 std::wstring LoadText(UINT id) {
   const wchar_t* text = nullptr;

@@ -1,4 +1,4 @@
-#include "win_app.h"
+#include "ui/win32/win_app.h"
 
 namespace {
 WinApp* g_application = nullptr;

@@ -1,4 +1,4 @@
-#include "worker_thread.h"
+#include "ui/win32/worker_thread.h"
 
 #include <process.h>
 
