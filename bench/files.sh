@@ -113,7 +113,7 @@ done
 
 # Calls per file: a trace of a folder of 40 files less one of 20, over 20,
 # so that the start-up and the run's own calls fall out.
-API='CreateFileW|GetFullPathNameW|GetFileAttributesW|GetFileInformationByHandle|GetFileInformationByHandleEx|GetLongPathNameW|MoveFileExW|WriteFile|FlushFileBuffers|SetFileInformationByHandle|DeleteFileW|FindFirstFileW|CloseHandle|NtCreateFile|NtOpenFile|NtQueryAttributesFile|NtQueryInformationFile|NtSetInformationFile|NtFlushBuffersFile'
+API='CreateFileW|GetFullPathNameW|GetFileAttributesW|GetFileInformationByHandle|GetFileInformationByHandleEx|GetLongPathNameW|GetFinalPathNameByHandleW|MoveFileExW|WriteFile|FlushFileBuffers|SetFileInformationByHandle|DeleteFileW|FindFirstFileW|CloseHandle|NtCreateFile|NtOpenFile|NtQueryAttributesFile|NtQueryInformationFile|NtSetInformationFile|NtFlushBuffersFile'
 # "name count" lines of one traced run of action over a fresh copy of master:
 # the calls of API; "volume-queries", the volume's serial number asked of
 # Wine's mount manager, another process (GetFileInformationByHandle does);
