@@ -54,6 +54,11 @@ std::vector<std::string> WithoutPasswordFile(std::vector<std::string> rows,
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Standard output on a character device (a console, a terminal, /dev/null)
+  // starts unbuffered, and Wine's C runtime then writes a row's line one
+  // character at a time, each a request to its server. Fully buffered, each
+  // line goes out in one write when ConsoleView flushes it.
+  std::setvbuf(stdout, nullptr, _IOFBF, BUFSIZ);
   ParsedArguments parsed = ParseArguments(ProgramArguments(argc, argv));
   if (!parsed.arguments) return UsageError(parsed.error);
   const Arguments& args = *parsed.arguments;

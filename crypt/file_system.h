@@ -14,8 +14,10 @@ struct FileStamp {
   std::uint64_t size = 0;
   std::int64_t modified = 0;  // platform ticks, compared only with each other
   std::int64_t changed = 0;   // status change (POSIX); 0 where there is none
-  std::uint64_t volume = 0;   // device or volume serial number
-  std::uint64_t index = 0;    // inode or file index on that volume
+  // Device and inode (POSIX). Windows leaves both 0: the handle it holds is
+  // the identity (see its back end).
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
   bool operator==(const FileStamp& o) const {
     return size == o.size && modified == o.modified && changed == o.changed &&
            volume == o.volume && index == o.index;

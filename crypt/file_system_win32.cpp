@@ -8,18 +8,17 @@ namespace {
 
 HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 
-std::int64_t Ticks(const FILETIME& t) {
-  return (static_cast<std::int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-}
-
 // Virus scanners and indexers hold new files for a moment.
 bool IsTransient(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
          error == ERROR_ACCESS_DENIED;
 }
 
-bool GetInformation(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
-  return GetFileInformationByHandle(file, &info) != FALSE;
+// Attributes and times come from here rather than GetFileInformationByHandle,
+// which also asks for the volume's serial number: Wine fetches that from its
+// mount manager, another process, on every call.
+bool GetBasic(HANDLE file, FILE_BASIC_INFO& info) {
+  return GetFileInformationByHandleEx(file, FileBasicInfo, &info, sizeof info) != FALSE;
 }
 
 class Win32FileSystem : public FileSystem {
@@ -35,12 +34,12 @@ class Win32FileSystem : public FileSystem {
     HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
                            nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
+    FILE_BASIC_INFO info;
     // Windows refuses a read-only file to any writer; Wine lets root open it.
     const DWORD refused =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY;
-    if (GetFileType(h) != FILE_TYPE_DISK || !GetInformation(h, info) ||
-        (info.dwFileAttributes & refused) || !win32_paths::StandsUnderItsOwnName(h, path)) {
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetBasic(h, info) ||
+        (info.FileAttributes & refused) || !win32_paths::StandsUnderItsOwnName(h, path)) {
       CloseHandle(h);
       return false;
     }
@@ -48,14 +47,19 @@ class Win32FileSystem : public FileSystem {
     return true;
   }
 
+  // The handle is the file's identity: opened sharing only reading, the file
+  // cannot be renamed, replaced or removed under it, so volume and index,
+  // which could never differ, stay 0. Size and last write are what a back
+  // door could still change.
   bool Stamp(FileHandle file, FileStamp& stamp) override {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetInformation(Handle(file), info)) return false;
-    stamp.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    stamp.modified = Ticks(info.ftLastWriteTime);
-    stamp.changed = 0;
-    stamp.volume = info.dwVolumeSerialNumber;
-    stamp.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    FILE_STANDARD_INFO standard;
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(Handle(file), FileStandardInfo, &standard, sizeof standard) ||
+        !GetBasic(Handle(file), basic))
+      return false;
+    stamp = FileStamp();
+    stamp.size = static_cast<std::uint64_t>(standard.EndOfFile.QuadPart);
+    stamp.modified = basic.LastWriteTime.QuadPart;
     return true;
   }
 
@@ -149,11 +153,11 @@ class Win32FileSystem : public FileSystem {
     HANDLE h = CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
+    FILE_BASIC_INFO info;
     const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
     FILE_DISPOSITION_INFO disposition = {TRUE};
-    bool removed = GetFileType(h) == FILE_TYPE_DISK && GetInformation(h, info) &&
-                   !(info.dwFileAttributes & refused) &&
+    bool removed = GetFileType(h) == FILE_TYPE_DISK && GetBasic(h, info) &&
+                   !(info.FileAttributes & refused) &&
                    win32_paths::StandsUnderItsOwnName(h, path) &&
                    SetFileInformationByHandle(h, FileDispositionInfo, &disposition,
                                               sizeof disposition) != FALSE;

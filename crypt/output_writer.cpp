@@ -55,12 +55,9 @@ Outcome Transfer(FileSystem& fs, const OutputJob& job, FileHandle out) {
   return fs.Flush(out) ? Outcome::Done : Outcome::WriteFailed;
 }
 
-}  // namespace
-
-Outcome WriteOutput(FileSystem& fs, const OutputJob& job) {
-  // Checked first so a taken name costs no writing, only a comparison with
-  // what is there; the move below still never replaces.
-  if (fs.Exists(job.finalPath)) return CompareWithExisting(fs, job);
+// The temporary file, written, flushed and moved to its final name: Done, or
+// NameTaken when the move found the name taken, or the failure on the way.
+Outcome WriteThroughTemporary(FileSystem& fs, const OutputJob& job) {
   std::string temporary;
   FileHandle out = 0;
   if (CreateTemporary(fs, job, temporary, out) != CreateResult::Created)
@@ -77,8 +74,35 @@ Outcome WriteOutput(FileSystem& fs, const OutputJob& job) {
     }
     outcome = moved == MoveResult::Taken ? Outcome::NameTaken : Outcome::WriteFailed;
   }
-  fs.Delete(temporary);
+  // A taken name is found only once the temporary file is written, so its
+  // removal is part of rows that did not fail: a removal refused once (a
+  // scanner that opened the new file, say) is tried again once nothing of
+  // this run holds the file.
+  bool removed = fs.Delete(temporary);
   fs.Close(out);
+  if (!removed) fs.Delete(temporary);
+  return outcome;
+}
+
+}  // namespace
+
+Outcome WriteOutput(FileSystem& fs, const OutputJob& job) {
+  // A free name is the rule, and the move, which never replaces, finds a
+  // taken one. A probe first would cost every row: under Wine a name that
+  // does not exist is looked for through the whole folder. Only an output
+  // larger than one buffer is probed for, as writing it in vain would cost
+  // more than the probe.
+  if (job.dataLength > kTransferBufferSize && fs.Exists(job.finalPath))
+    return CompareWithExisting(fs, job);
+  Outcome outcome = WriteThroughTemporary(fs, job);
+  if (outcome == Outcome::NameTaken) {
+    OutputJob compared = job;
+    compared.onBytes = nullptr;  // the bytes were told as they were written
+    return CompareWithExisting(fs, compared);
+  }
+  // A row that failed before its move, under a name that is taken, ends as
+  // it would have ended had the name been probed for first.
+  if (outcome != Outcome::Done && fs.Exists(job.finalPath)) return CompareWithExisting(fs, job);
   return outcome;
 }
 

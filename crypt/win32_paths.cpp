@@ -8,14 +8,27 @@ namespace win32_paths {
 namespace {
 
 // Where what a handle really is stands, every link and junction resolved:
-// its volume and its path on that volume. (GetFinalPathNameByHandleW would
-// say the same, but Wine's fails beyond 260 characters.)
+// its volume and its path on that volume.
 struct FinalPlace {
   DWORD volume = 0;
   std::wstring path;
 };
 
-bool FinalPlaceOf(HANDLE handle, FinalPlace& place) {
+// The path with its drive, which tells the volume, in one call. It fails for
+// a volume without a drive letter, and under Wine beyond 260 characters.
+bool DrivePlaceOf(HANDLE handle, FinalPlace& place) {
+  std::vector<wchar_t> buffer(32768);
+  DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(),
+                                           static_cast<DWORD>(buffer.size()), VOLUME_NAME_DOS);
+  if (length == 0 || length >= buffer.size()) return false;
+  place.volume = 0;
+  place.path.assign(buffer.data(), length);
+  return true;
+}
+
+// The volume's serial number and the path on that volume, for any path. Wine
+// asks its mount manager, another process, for the serial number.
+bool VolumePlaceOf(HANDLE handle, FinalPlace& place) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(handle, &info)) return false;
   std::vector<char> buffer(sizeof(FILE_NAME_INFO) + 32768 * sizeof(wchar_t));
@@ -26,6 +39,13 @@ bool FinalPlaceOf(HANDLE handle, FinalPlace& place) {
   place.volume = info.dwVolumeSerialNumber;
   place.path.assign(name->FileName, name->FileNameLength / sizeof(wchar_t));
   return true;
+}
+
+// Both places told the same way: by drive where both have one, else by
+// the volume's serial number.
+bool FinalPlacesOf(HANDLE folder, HANDLE file, FinalPlace& ofFolder, FinalPlace& ofFile) {
+  if (DrivePlaceOf(folder, ofFolder) && DrivePlaceOf(file, ofFile)) return true;
+  return VolumePlaceOf(folder, ofFolder) && VolumePlaceOf(file, ofFile);
 }
 
 std::wstring FullPath(const std::wstring& path) {
@@ -99,9 +119,9 @@ bool StandsUnderItsOwnName(HANDLE handle, const std::string& path) {
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (folder == INVALID_HANDLE_VALUE) return false;
   FinalPlace expected, actual;
-  bool known = FinalPlaceOf(folder, expected);
+  bool known = FinalPlacesOf(folder, handle, expected, actual);
   CloseHandle(folder);
-  if (!known || !FinalPlaceOf(handle, actual) || actual.volume != expected.volume) return false;
+  if (!known || actual.volume != expected.volume) return false;
   if (expected.path.empty() || expected.path.back() != L'\\') expected.path += L'\\';
   return SameText(actual.path, expected.path + name) ||
          SameText(actual.path, expected.path + LongName(full));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "crypt/output_writer.h"
 #include "tests/support/run_helpers.h"
@@ -158,6 +159,42 @@ TEST(FaultInjection, EachFailureHasItsOutcome) {
       EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
       EXPECT_EQ(ReadBytes(dir / "f.txt"), PatternBytes(length));
       EXPECT_EQ(dir.Names(), c.outputKept ? (Names{"f.p6k", "f.txt"}) : Names{"f.txt"});
+    }
+  }
+}
+
+// A taken name is found by the move, which never replaces, or, when the row
+// fails before its move, by a look afterwards: either way the row ends as
+// the file under the name makes it end, another file's "name taken" or this
+// very output's success. An output larger than one buffer is compared
+// before anything is written.
+TEST(FaultInjection, ATakenNameEndsTheRowWhateverFailsBeforeTheMove) {
+  for (std::size_t length : {std::size_t{300}, kTransferBufferSize + 10}) {
+    const std::string mine = PatternBytes(length);
+    const std::string container = ContainerFromLayout(mine, "txt", DeriveKey("pw"));
+    struct Taker { const char* what; std::string standing; Outcome outcome; Names names; } takers[] = {
+        {"another file", "theirs", Outcome::NameTaken, {"f.p6k", "f.txt"}},
+        {"this very output", container, Outcome::Done, {"f.p6k"}},
+    };
+    for (const Taker& t : takers) {
+      const std::optional<Op> failures[] = {std::nullopt, Op::Create, Op::Write, Op::Flush,
+                                            Op::Move};
+      for (const std::optional<Op>& failing : failures) {
+        SCOPED_TRACE(std::to_string(length) + " bytes, " + t.what + ", op " +
+                     (failing ? std::to_string(static_cast<int>(*failing)) : "none"));
+        ScratchDir dir;
+        WriteBytes(dir / "f.txt", mine);
+        WriteBytes(dir / "f.p6k", t.standing);
+        FaultyFileSystem fs;
+        if (failing) fs.FailOn(*failing);
+        RecordingListener view = RunEncrypt({dir / "f.txt"}, "pw", &fs);
+        EXPECT_EQ(view.outcomes, std::vector<Outcome>{t.outcome});
+        EXPECT_EQ(ReadBytes(dir / "f.p6k"), t.standing);
+        EXPECT_EQ(dir.Names(), t.names);
+        if (length > kTransferBufferSize) {
+          EXPECT_EQ(fs.Count(Op::Create), 0);
+        }
+      }
     }
   }
 }
