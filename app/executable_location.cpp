@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "crypt/ansi_text.h"
+#include "platform/ansi_text.h"
 #include "ui/win32/program_path.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <stdlib.h>
 
-#include "crypt/ansi_text.h"
+#include "platform/ansi_text.h"
 #include "app/command_line.h"
 #include "app/executable_location.h"
 #include "ui/password_dlg.h"

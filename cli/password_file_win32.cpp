@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "crypt/ansi_text.h"
+#include "platform/ansi_text.h"
 
 // The file's first line, without its line end.
 LineRead ReadFirstLine(const std::string& path, const StopRequest&, std::string& line) {

@@ -1,5 +1,5 @@
 #include "cli/arguments.h"
 
-#include "crypt/ansi_text.h"
+#include "platform/ansi_text.h"
 
 std::vector<std::string> ProgramArguments(int, char**) { return ansi_text::CommandLineArguments(); }

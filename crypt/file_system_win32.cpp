@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "crypt/ansi_text.h"
+#include "platform/ansi_text.h"
 #include "crypt/file_system.h"
 #include "crypt/win32_paths.h"
 

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "crypt/ansi_text.h"
+#include "platform/ansi_text.h"
 #include "crypt/path_facts.h"
 #include "crypt/win32_paths.h"
 

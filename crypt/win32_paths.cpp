@@ -1,6 +1,6 @@
 #include "crypt/win32_paths.h"
 
-#include "crypt/ansi_text.h"
+#include "platform/ansi_text.h"
 
 #include <vector>
 

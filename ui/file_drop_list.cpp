@@ -3,7 +3,7 @@
 #include <ole2.h>
 #include <shlobj.h>
 
-#include "crypt/ansi_text.h"
+#include "platform/ansi_text.h"
 #include "crypt/path_facts.h"
 #include "res/resource.h"
 #include "ui/win32/resource_text.h"

@@ -1,6 +1,6 @@
 #include "ui/web_panel/page_address.h"
 
-#include "crypt/ansi_text.h"
+#include "platform/ansi_text.h"
 #include "ui/win32/program_path.h"
 
 #include <vector>

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "crypt/ansi_text.h"
+#include "platform/ansi_text.h"
 #include "ui/web_panel/browser_ids.h"
 
 namespace {

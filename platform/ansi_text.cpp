@@ -1,4 +1,4 @@
-#include "crypt/ansi_text.h"
+#include "platform/ansi_text.h"
 
 #include <windows.h>
 #include <shellapi.h>

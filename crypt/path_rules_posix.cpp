@@ -1,0 +1,4 @@
+// POSIX: UTF-8 names, where only "/" separates.
+#include "crypt/path_rules.h"
+
+PathRules NativePathRules() { return PathRules{&NoLeadByte, false}; }
