@@ -6,6 +6,7 @@
 #include "platform/ansi_text.h"
 #include "app/command_line.h"
 #include "app/executable_location.h"
+#include "app/main_window_claim.h"
 #include "ui/password_dlg.h"
 #include "res/resource.h"
 #include "app/shell_registration.h"
@@ -39,6 +40,29 @@ std::vector<std::string> Arguments() {
   return arguments;
 }
 
+// A path given on the command line as the list shows a dropped one: whole.
+std::string WholePath(const std::string& path) {
+  std::wstring wide = ansi_text::ToWide(path);
+  if (wide.empty()) return path;
+  DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return path;
+  std::wstring whole(length, L'\0');
+  whole.resize(GetFullPathNameW(wide.c_str(), length, &whole[0], nullptr));
+  return ansi_text::FromWide(whole);
+}
+
+// The main window; when it holds the claim, other processes of the program
+// hand it their paths from the moment it stands until it starts closing.
+void RunMainWindow(MainWindowClaim& claim, std::vector<std::string> paths) {
+  CSorvanDlg dialog;
+  dialog.SetPathsOnOpen(std::move(paths));
+  if (claim.IsHeld())
+    dialog.SetPresenceHooks([&claim](HWND window) { claim.Publish(window); },
+                            [&claim] { claim.Withdraw(); });
+  dialog.DoModal();
+  claim.Release();
+}
+
 }  // namespace
 
 BOOL CSorvanApp::InitInstance() {
@@ -47,7 +71,18 @@ BOOL CSorvanApp::InitInstance() {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   RegisterShellFileTypes();
-  m_strCommandLineFile = CommandLineFile(Arguments());
+  std::vector<std::string> arguments = Arguments();
+  MainWindowClaim claim;
+  AddRequest add = CommandLineAdd(arguments);
+  if (add.asked) {
+    std::vector<std::string> paths;
+    for (const std::string& path : add.paths) paths.push_back(WholePath(path));
+    // Handed to the window that stands: this process's work is done.
+    if (!TakeClaimOrHandOver(claim, paths)) return FALSE;
+    RunMainWindow(claim, std::move(paths));
+    return FALSE;
+  }
+  m_strCommandLineFile = CommandLineFile(arguments);
   // A file named on the command line is asked for its password first; a
   // decryption and a cancel end the program there, and only the prompt's
   // plain OK goes on to the main window.
@@ -55,10 +90,10 @@ BOOL CSorvanApp::InitInstance() {
     CPasswordDlg prompt(m_strCommandLineFile);
     if (prompt.DoModal() != IDOK) return FALSE;
   }
-  {
-    CSorvanDlg dialog;
-    dialog.DoModal();
-  }
+  // A window opened while another stands is a second one, as it always was;
+  // only the first takes paths from Explorer.
+  claim.TryTake();
+  RunMainWindow(claim, {});
   // False: the program ends without a message loop of its own.
   return FALSE;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,10 @@ class FolderReader {
   struct State;
   std::unique_ptr<State> m_state;
 };
+
+// The size of the file path names, its last part never followed; 0 for
+// anything else. A share of a run's bytes is shown from these.
+std::uint64_t SizeOfPath(const std::string& path);
 
 // True when both paths name one and the same existing file.
 bool SameFile(const std::string& a, const std::string& b);

@@ -81,7 +81,7 @@ bool CFileDropList::ClassifyPath(const std::string& path, std::uint32_t& kind) {
   return true;
 }
 
-void CFileDropList::AcceptDroppedPath(const std::string& dropped) {
+void CFileDropList::AcceptPath(const std::string& dropped) {
   std::string path = dropped;
   std::string target = ResolveShortcut(path);
   if (!target.empty()) path = target;
@@ -101,7 +101,7 @@ void CFileDropList::OnDropFiles(HDROP drop) {
       if (length == 0) continue;
       std::wstring path(length + 1, L'\0');
       path.resize(DragQueryFileW(drop, i, &path[0], length + 1));
-      AcceptDroppedPath(ansi_text::FromWide(path));
+      AcceptPath(ansi_text::FromWide(path));
     }
   }
   DragFinish(drop);

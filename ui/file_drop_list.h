@@ -29,6 +29,11 @@ class CFileDropList : public ListView {
   // While this answers false, drops are released unread.
   void SetDropGate(std::function<bool()> acceptsDrops) { m_acceptsDrops = std::move(acceptsDrops); }
 
+  // A path that comes other than by a drop (from another process of the
+  // program), taken exactly as a dropped one: a shortcut resolved, anything
+  // but a file, folder or link let go.
+  void AcceptPath(const std::string& path);
+
   // The target a shortcut stores, or "" for anything that is not a shortcut
   // to a file-system path.
   static std::string ResolveShortcut(const std::string& path);
@@ -40,7 +45,6 @@ class CFileDropList : public ListView {
 
  private:
   void OnDropFiles(HDROP drop);
-  void AcceptDroppedPath(const std::string& dropped);
 
   DropSettings m_settings;
   bool m_bOleStarted = false;

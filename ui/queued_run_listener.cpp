@@ -2,24 +2,28 @@
 
 #include <utility>
 
+void QueuedRunListener::RowsSized(const std::vector<std::uint64_t>& sizes) {
+  Queue([sizes](WindowRunListener& l) { l.RowsSized(sizes); });
+}
+
 void QueuedRunListener::RunStarted(RunKind run) {
-  Queue([run](RunListener& l) { l.RunStarted(run); });
+  Queue([run](WindowRunListener& l) { l.RunStarted(run); });
 }
 
 void QueuedRunListener::RowStarted(int row, const std::string& path) {
-  Queue([row, path](RunListener& l) { l.RowStarted(row, path); });
+  Queue([row, path](WindowRunListener& l) { l.RowStarted(row, path); });
 }
 
 void QueuedRunListener::BytesDone(int row, std::uint64_t done, std::uint64_t total) {
-  Queue([row, done, total](RunListener& l) { l.BytesDone(row, done, total); }, true);
+  Queue([row, done, total](WindowRunListener& l) { l.BytesDone(row, done, total); }, true);
 }
 
 void QueuedRunListener::RowFinished(int row, const RowResult& result) {
-  Queue([row, result](RunListener& l) { l.RowFinished(row, result); });
+  Queue([row, result](WindowRunListener& l) { l.RowFinished(row, result); });
 }
 
 void QueuedRunListener::RunEnded(RunKind run) {
-  Queue([run](RunListener& l) { l.RunEnded(run); }, false, true);
+  Queue([run](WindowRunListener& l) { l.RunEnded(run); }, false, true);
 }
 
 void QueuedRunListener::Queue(Fact fact, bool bytes, bool urgent) {
@@ -37,7 +41,7 @@ void QueuedRunListener::Queue(Fact fact, bool bytes, bool urgent) {
   if (post) PostMessageW(m_window, m_message, 0, 0);
 }
 
-void QueuedRunListener::Replay(RunListener& target) {
+void QueuedRunListener::Replay(WindowRunListener& target) {
   std::vector<Fact> facts;
   {
     std::lock_guard<std::mutex> hold(m_lock);

@@ -1,7 +1,25 @@
 #include "ui/run_controller.h"
 
+#include "crypt/path_facts.h"
+
+namespace {
+
+// Measured on the worker: the window's thread never waits for the disk.
+void TellRowSizes(const RunJob& job) {
+  std::vector<std::uint64_t> sizes;
+  sizes.reserve(job.settings.rows.size());
+  for (const std::string& row : job.settings.rows) {
+    if (job.settings.stop && job.settings.stop->Requested()) break;
+    sizes.push_back(SizeOfPath(row));
+  }
+  job.listener->RowsSized(sizes);
+}
+
+}  // namespace
+
 unsigned __stdcall RunThreadProc(void* argument) {
   RunJob& job = *static_cast<RunJob*>(argument);
+  TellRowSizes(job);
   RunBatch(job.kind, *job.listener, job.settings);
   return 1;
 }
@@ -17,7 +35,14 @@ void RunController::Bind(HWND window, ListView& list, ProgressBar& bar, HWND enc
   m_window = window;
   m_list = &list;
   m_queue.reset(new QueuedRunListener(window, kFactsMessage));
-  m_display.reset(new RunDisplay(list, bar));
+  if (!m_button) {
+    m_systemButton.reset(new SystemTaskbarButton(window));
+    m_button = m_systemButton.get();
+  }
+  m_taskbar.reset(new TaskbarProgress(
+      *m_button, [window] { return GetForegroundWindow() == window; },
+      [] { return static_cast<std::uint64_t>(GetTickCount64()); }));
+  m_display.reset(new RunDisplay(list, bar, m_taskbar.get()));
   m_buttons.Bind(encryptButton, decryptButton);
 }
 

@@ -11,6 +11,8 @@
 #include "ui/command_buttons.h"
 #include "ui/queued_run_listener.h"
 #include "ui/run_display.h"
+#include "ui/taskbar_button.h"
+#include "ui/taskbar_progress.h"
 #include "crypt/stop_request.h"
 #include "ui/win32/worker_thread.h"
 
@@ -18,10 +20,10 @@
 struct RunJob {
   RunKind kind = RunKind::Encrypt;
   RunSettings settings;
-  RunListener* listener = nullptr;
+  WindowRunListener* listener = nullptr;
 };
 
-// The worker's entry: it takes the RunJob and runs its kind.
+// The worker's entry: it takes the RunJob, measures its rows and runs its kind.
 unsigned __stdcall RunThreadProc(void* job);
 
 // The one batch run a window has at a time: its worker thread, its stop
@@ -46,6 +48,9 @@ class RunController {
   // layer the runs use (the native one by default).
   void SetWorkerStarter(WorkerStarter starter) { m_startWorker = starter; }
   void SetFileSystem(FileSystem& fileSystem) { m_fileSystem = &fileSystem; }
+  // Where the run's share of bytes shows; the window's own taskbar button
+  // by default. Before Bind.
+  void SetTaskbarButton(TaskbarButton& button) { m_button = &button; }
 
   // Starts a run over the rows' paths: the buttons go off before the worker
   // exists, and come back when its end is shown. False, with the buttons
@@ -66,6 +71,9 @@ class RunController {
   HWND m_window = nullptr;
   ListView* m_list = nullptr;
   std::unique_ptr<QueuedRunListener> m_queue;
+  std::unique_ptr<SystemTaskbarButton> m_systemButton;
+  TaskbarButton* m_button = nullptr;
+  std::unique_ptr<TaskbarProgress> m_taskbar;
   std::unique_ptr<RunDisplay> m_display;
   CommandButtons m_buttons;
   RunJob m_job;

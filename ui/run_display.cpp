@@ -4,16 +4,23 @@
 #include "ui/row_look.h"
 #include "ui/status_text.h"
 
-RunDisplay::RunDisplay(ListView& list, ProgressBar& bar) : m_list(list), m_bar(bar) {}
+RunDisplay::RunDisplay(ListView& list, ProgressBar& bar, TaskbarProgress* taskbar)
+    : m_list(list), m_bar(bar), m_taskbar(taskbar) {}
+
+void RunDisplay::RowsSized(const std::vector<std::uint64_t>& sizes) {
+  if (m_taskbar) m_taskbar->RowsSized(sizes);
+}
 
 void RunDisplay::RunStarted(RunKind run) {
   m_run = run;
   m_ended = false;
   // A row that moves no bytes leaves the bar where the last run left it.
   m_position = m_shown = m_bar.GetPos();
+  if (m_taskbar) m_taskbar->RunStarted();
 }
 
-void RunDisplay::BytesDone(int, std::uint64_t done, std::uint64_t total) {
+void RunDisplay::BytesDone(int row, std::uint64_t done, std::uint64_t total) {
+  if (m_taskbar) m_taskbar->BytesDone(row, done);
   int position = ProgressSteps(total).PositionAfter(done);
   if (position >= 0) m_position = position;
 }
@@ -35,10 +42,12 @@ void RunDisplay::RowFinished(int row, const RowResult& result) {
       break;
   }
   SetBar(m_position);
+  if (m_taskbar) m_taskbar->RowFinished(row);
 }
 
 void RunDisplay::RunEnded(RunKind) {
   ShowPending();
+  if (m_taskbar) m_taskbar->RunEnded();
   m_ended = true;
 }
 
@@ -48,6 +57,7 @@ void RunDisplay::ShowPending() {
   if (m_position != m_shown) SetBar(m_position);
   if (m_scrollTo >= 0) m_list.EnsureVisible(m_scrollTo, false);
   m_scrollTo = -1;
+  if (m_taskbar) m_taskbar->ShowPending();
 }
 
 void RunDisplay::ShowFailure(int row, const std::string& path, Outcome outcome) {

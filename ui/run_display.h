@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "crypt/run_listener.h"
+#include "ui/taskbar_progress.h"
+#include "ui/window_run_listener.h"
 #include "ui/win32/list_view.h"
 #include "ui/win32/progress_bar.h"
 
@@ -13,12 +14,14 @@
 // image in the order rows always took them (the command buttons are the
 // controller's). What moves faster than a person can follow is shown at
 // each look of the window (ShowPending): the hidden progress bar's position,
-// and the last row that succeeded scrolled into view. Each row ends with the
+// and the last row that succeeded scrolled into view, and the share of the
+// run's bytes on the taskbar button when there is one. Each row ends with the
 // bar at 0 after a success, else at the row's last position.
-class RunDisplay : public RunListener {
+class RunDisplay : public WindowRunListener {
  public:
-  RunDisplay(ListView& list, ProgressBar& bar);
+  RunDisplay(ListView& list, ProgressBar& bar, TaskbarProgress* taskbar = nullptr);
 
+  void RowsSized(const std::vector<std::uint64_t>& sizes) override;
   void RunStarted(RunKind run) override;
   void BytesDone(int row, std::uint64_t done, std::uint64_t total) override;
   void RowFinished(int row, const RowResult& result) override;
@@ -36,6 +39,7 @@ class RunDisplay : public RunListener {
 
   ListView& m_list;
   ProgressBar& m_bar;
+  TaskbarProgress* m_taskbar;
   RunKind m_run = RunKind::Encrypt;
   int m_position = 0;     // the last position the bytes have reached
   int m_shown = 0;        // the position the bar shows

@@ -4,6 +4,7 @@
 
 #include "ui/about_dlg.h"
 #include "ui/file_rows.h"
+#include "ui/path_handoff.h"
 #include "crypt/key.h"
 #include "res/resource.h"
 #include "ui/skin.h"
@@ -46,7 +47,37 @@ BOOL CSorvanDlg::OnInitDialog() {
   m_wndFileList.ConfigureDrops(drops);
   SetUpWebPanel(m_hWnd, m_wndBrowser, m_browserHandler, m_webPanel);
   SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  m_bEnding = false;
+  AddPathsKept();
+  if (m_onOpened) m_onOpened(m_hWnd);
   return TRUE;
+}
+
+void CSorvanDlg::SetPresenceHooks(std::function<void(HWND)> opened, std::function<void()> closing) {
+  m_onOpened = std::move(opened);
+  m_onClosing = std::move(closing);
+}
+
+void CSorvanDlg::AddPaths(const std::vector<std::string>& paths) {
+  m_pathsToAdd.insert(m_pathsToAdd.end(), paths.begin(), paths.end());
+  if (!m_run.IsRunning()) AddPathsKept();
+}
+
+void CSorvanDlg::AddPathsKept() {
+  std::vector<std::string> paths;
+  paths.swap(m_pathsToAdd);
+  for (const std::string& path : paths) m_wndFileList.AcceptPath(path);
+}
+
+// False tells the sender to try again: a closing window takes nothing, and
+// the sender then opens the next main window itself.
+bool CSorvanDlg::OnPathsHandedOver(const COPYDATASTRUCT& data) {
+  std::vector<std::string> paths;
+  if (m_bEnding || !path_handoff::Decode(data, paths)) return false;
+  AddPaths(paths);
+  if (IsIconic(m_hWnd)) ShowWindow(m_hWnd, SW_RESTORE);
+  SetForegroundWindow(m_hWnd);
+  return true;
 }
 
 void CSorvanDlg::AddAboutMenuItem() {
@@ -72,6 +103,9 @@ bool CSorvanDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
       return OnSysCommand(static_cast<UINT>(wParam));
     case WM_QUERYDRAGICON:
       result = reinterpret_cast<LRESULT>(m_hIcon);
+      return true;
+    case WM_COPYDATA:
+      result = OnPathsHandedOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE;
       return true;
     case RunController::kFactsMessage:
       ShowRunFacts();
@@ -179,6 +213,8 @@ void CSorvanDlg::OnOK() {}
 void CSorvanDlg::OnCancel() {
   if (m_bClosing) return;
   m_bClosing = true;
+  m_bEnding = true;
+  if (m_onClosing) m_onClosing();
   m_fill.Cancel();
   m_run.StopAndWait([this] { return PumpMessage(); });
   m_bClosing = false;
@@ -200,7 +236,9 @@ void CSorvanDlg::Notice(UINT textId) {
 
 void CSorvanDlg::ShowRunFacts() {
   m_run.ShowFacts();
-  if (!m_run.IsRunning()) FocusAfterCommand();
+  if (m_run.IsRunning()) return;
+  FocusAfterCommand();
+  AddPathsKept();
 }
 
 // A button that is disabled while it has the focus, or under a box, leaves

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "ui/row_fill.h"
 #include "ui/run_controller.h"
 #include "ui/shell_access.h"
+#include "ui/taskbar_button.h"
 #include "ui/win32/dialog.h"
 #include "ui/win32/image_list.h"
 #include "ui/win32/progress_bar.h"
@@ -31,8 +33,20 @@ class CSorvanDlg : public Dialog {
   void SetShellAccess(ShellAccess& shell);
   // How the web panel makes its browser and tests the network; before Create.
   void SetWebPanelPlatform(const WebPanelPlatform& platform) { m_webPanel = platform; }
+  // Where a run's share of bytes shows; the window's taskbar button by
+  // default. Before Create.
+  void SetTaskbarButton(TaskbarButton& button) { m_run.SetTaskbarButton(button); }
   // From a drop until its last row is in place.
   bool IsFillingList() const { return m_fill.IsFilling(); }
+
+  // Paths put on the list as a drop puts them; during a run they wait for
+  // its end (a drop then is refused, but these were asked for elsewhere).
+  void AddPaths(const std::vector<std::string>& paths);
+  // Paths the list starts with: those of "sorvan.exe /add".
+  void SetPathsOnOpen(std::vector<std::string> paths) { m_pathsToAdd = std::move(paths); }
+  // Told once the window stands and as soon as it starts closing, so that
+  // other processes of the program hand their paths to it only meanwhile.
+  void SetPresenceHooks(std::function<void(HWND)> opened, std::function<void()> closing);
 
  protected:
   void DoDataExchange(DataExchange& dx) override;
@@ -60,6 +74,8 @@ class CSorvanDlg : public Dialog {
   void Notice(UINT textId);
   void ShowRunFacts();
   void FocusAfterCommand();
+  bool OnPathsHandedOver(const COPYDATASTRUCT& data);
+  void AddPathsKept();
 
   std::uint8_t m_nKey = 0;
   CLinkLabel m_wndSiteLink;
@@ -77,6 +93,12 @@ class CSorvanDlg : public Dialog {
   RunController m_run;
   RowFill m_fill;
   bool m_bClosing = false;
+  // Paths asked for before the window stood or while a run worked.
+  std::vector<std::string> m_pathsToAdd;
+  // From the first step of closing on, handed paths are refused.
+  bool m_bEnding = false;
+  std::function<void(HWND)> m_onOpened;
+  std::function<void()> m_onClosing;
   // Where the focus goes once a command is done: the button that gave it,
   // or the first password entry when the focus was nowhere.
   int m_nFocusAfterCommand = 0;

@@ -20,4 +20,20 @@ TEST(CommandLine, FirstArgumentThatIsNotASwitch) {
   for (const auto& c : cases) EXPECT_EQ(CommandLineFile(c.arguments), c.file);
 }
 
+TEST(CommandLine, AddTakesEveryPathThatIsNotASwitch) {
+  struct Case { std::vector<std::string> arguments; bool asked; std::vector<std::string> paths; } cases[] = {
+      {{"/add", "C:\\a.txt"}, true, {"C:\\a.txt"}},
+      {{"/ADD", "C:\\a.txt", "D:\\my folder"}, true, {"C:\\a.txt", "D:\\my folder"}},
+      {{"-add", "/x", "C:\\a.txt", ""}, true, {"C:\\a.txt"}},  // other switches and empties go
+      {{"/add"}, true, {}},
+      {{"C:\\a.p6k", "/added"}, false, {}},  // not the switch: a container for the prompt
+      {{}, false, {}},
+  };
+  for (const auto& c : cases) {
+    AddRequest request = CommandLineAdd(c.arguments);
+    EXPECT_EQ(request.asked, c.asked);
+    EXPECT_EQ(request.paths, c.paths);
+  }
+}
+
 }  // namespace

@@ -1,5 +1,9 @@
 #include "tests/app/sorvan_process.h"
 
+#include <commctrl.h>
+
+#include "res/resource.h"
+
 #include "tests/support/scratch_dir.h"
 
 namespace {
@@ -79,3 +83,53 @@ void DismissBox(HWND box) {
 }
 
 void ClickButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+// The list's texts live in the other process: the item and its buffer are
+// made there, and read back.
+std::vector<std::string> ListedPaths(HWND dialog) {
+  std::vector<std::string> paths;
+  HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
+  DWORD process = 0;
+  GetWindowThreadProcessId(list, &process);
+  HANDLE other = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+  if (!other) return paths;
+  const SIZE_T textSize = 4096;
+  char* remote = static_cast<char*>(
+      VirtualAllocEx(other, nullptr, sizeof(LVITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
+  int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; remote && row < count; ++row) {
+    LVITEMA item = {};
+    item.iSubItem = 0;
+    item.pszText = remote + sizeof(LVITEMA);
+    item.cchTextMax = static_cast<int>(textSize);
+    WriteProcessMemory(other, remote, &item, sizeof item, nullptr);
+    int length = static_cast<int>(SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote)));
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0) ReadProcessMemory(other, remote + sizeof(LVITEMA), &text[0], text.size(), nullptr);
+    paths.push_back(text);
+  }
+  if (remote) VirtualFreeEx(other, remote, 0, MEM_RELEASE);
+  CloseHandle(other);
+  return paths;
+}
+
+namespace {
+
+struct Titled {
+  std::wstring title;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTitled(HWND window, LPARAM param) {
+  Titled& t = *reinterpret_cast<Titled*>(param);
+  if (IsWindowVisible(window) && WindowText(window) == t.title) t.found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> WindowsTitled(const std::wstring& title) {
+  Titled t = {title, {}};
+  EnumWindows(&CollectTitled, reinterpret_cast<LPARAM>(&t));
+  return t.found;
+}

@@ -16,6 +16,7 @@ class SorvanProcess {
   ~SorvanProcess();
 
   bool started() const { return m_info.hProcess != nullptr; }
+  DWORD id() const { return m_info.dwProcessId; }
   // A visible top-level window of the process with exactly this title.
   HWND WaitForWindow(const std::wstring& title, DWORD timeoutMs = 30000) const;
   // A message box owned by owner: its caption and text, or nothing in time.
@@ -36,3 +37,9 @@ void DismissBox(HWND box);
 
 // Presses a button of another process's window the way a click does.
 void ClickButton(HWND dialog, int id);
+
+// The paths of a main window's rows, read from the other process's list.
+std::vector<std::string> ListedPaths(HWND dialog);
+
+// Every visible window titled so, of any process.
+std::vector<HWND> WindowsTitled(const std::wstring& title);

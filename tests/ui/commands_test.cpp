@@ -10,6 +10,7 @@
 #include "tests/support/run_helpers.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/ui/window_driver.h"
+#include "ui/path_handoff.h"
 
 namespace {
 
@@ -179,6 +180,45 @@ TEST_F(CommandsDuringARun, AClickAfterTheButtonsCameBackStartsTheNextRun) {
   ui->PumpUntil([&] { return IsWindowEnabled(ui->item(IDC_ENCRYPT)) != FALSE; });
   ui->Click(IDC_ENCRYPT);
   EXPECT_EQ(StandInRuns::starts, 2);
+}
+
+LRESULT HandOver(HWND window, ULONG_PTR mark, std::wstring data) {
+  COPYDATASTRUCT message = {mark, static_cast<DWORD>(data.size() * sizeof(wchar_t)), &data[0]};
+  return SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&message));
+}
+
+// Paths another process hands over during a run wait for its end, then come
+// on top as a drop puts them; a drop meanwhile is still refused.
+TEST_F(CommandsDuringARun, PathsHandedOverDuringARunAreAddedWhenItEnds) {
+  WriteBytes(dir / "b.txt", "b");
+  WriteBytes(dir / "c.txt", "c");
+  EXPECT_EQ(HandOver(ui->window(), path_handoff::kMark, path_handoff::Encode({dir / "b.txt"})), TRUE);
+  ui->PostDrop({dir / "c.txt"});
+  ui->PumpIdle();
+  EXPECT_EQ(ui->Rows().size(), 1u);
+  SetEvent(StandInRuns::release);
+  ui->WaitForRun();
+  ui->WaitForList();
+  std::vector<Row> rows = ui->Rows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].path, dir / "b.txt");
+  EXPECT_EQ(rows[0].status, kReady);
+}
+
+// Only whole messages of ours are taken.
+TEST(HandedOverPaths, OtherSendersAndCutMessagesAreRefused) {
+  ScratchDir dir;
+  WriteBytes(dir / "a.txt", "a");
+  WindowDriver ui;
+  std::wstring whole = path_handoff::Encode({dir / "a.txt"});
+  struct Case { ULONG_PTR mark; std::wstring data; LRESULT taken; } cases[] = {
+      {path_handoff::kMark + 1, whole, FALSE},
+      {path_handoff::kMark, whole.substr(0, whole.size() - 1), FALSE},  // no closing NUL
+      {path_handoff::kMark, whole, TRUE},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HandOver(ui.window(), c.mark, c.data), c.taken);
+  ui.WaitForList();
+  EXPECT_EQ(ui.Rows().size(), 1u);
 }
 
 // The click is taken from the queue inside the close's wait for the worker,

@@ -47,10 +47,11 @@ void BoxWatcher::Watch() {
   }
 }
 
-WindowDriver::WindowDriver() {
+WindowDriver::WindowDriver(const std::function<void(CSorvanDlg&)>& beforeCreate) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   m_dialog.reset(new CSorvanDlg());
+  if (beforeCreate) beforeCreate(*m_dialog);
   if (m_dialog->Create()) m_window = m_dialog->GetSafeHwnd();
   m_boxes.reset(new BoxWatcher(m_window));
   PumpIdle();
@@ -188,24 +189,4 @@ void WindowDriver::Screenshot(const std::string& name) {
   RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   PumpIdle();
   SaveScreenshot(m_window, SORVAN_SCREENSHOT_DIR, name);
-}
-
-bool MakeShortcut(const std::wstring& link, const std::wstring& target) {
-  IShellLinkW* shell = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&shell))))
-    return false;
-  bool saved = false;
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(shell->SetPath(target.c_str())) &&
-      SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    saved = SUCCEEDED(file->Save(link.c_str(), TRUE));
-    file->Release();
-  }
-  shell->Release();
-  return saved;
-}
-
-bool MakeShortcut(const std::string& link, const std::string& target) {
-  return MakeShortcut(WideText(link), WideText(target));
 }

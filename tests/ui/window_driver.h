@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/support/shortcut.h"
 #include "ui/sorvan_dlg.h"
 
 // Drives the real main window in the test process as a user would: drops,
@@ -49,7 +50,8 @@ struct Row {
 
 class WindowDriver {
  public:
-  WindowDriver();
+  // beforeCreate sets the window's seams before it is made.
+  explicit WindowDriver(const std::function<void(CSorvanDlg&)>& beforeCreate = nullptr);
   ~WindowDriver();
 
   CSorvanDlg& dialog() { return *m_dialog; }
@@ -102,10 +104,6 @@ class WindowDriver {
   std::unique_ptr<BoxWatcher> m_boxes;
 };
 
-// A shortcut file made with the shell's link object; in UTF-16 for a target
-// the code page cannot hold.
-bool MakeShortcut(const std::wstring& link, const std::wstring& target);
-bool MakeShortcut(const std::string& link, const std::string& target);
 
 // Status texts as the window shows them.
 extern const std::wstring kReady, kSuccess, kFailed, kAlreadyEncrypted, kNotEncrypted, kNameTaken;
