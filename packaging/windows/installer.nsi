@@ -16,6 +16,10 @@ Unicode true
 !define FILE_TYPE_ID "SORVANProgrammer.File"
 !define FILE_TYPE_KEY "Software\Classes\${FILE_TYPE_ID}"
 !define EXTENSION_KEY "Software\Classes\.p6k"
+; Explorer's "添加到 Tavrel文件加密" on every file and on folders.
+!define ADD_VERB "TavrelSorvan.Add"
+!define FILES_VERB_KEY "Software\Classes\*\shell\${ADD_VERB}"
+!define FOLDERS_VERB_KEY "Software\Classes\Directory\shell\${ADD_VERB}"
 
 Name "${PRODUCT_NAME} ${PRODUCT_VERSION}"
 OutFile "${OUTFILE}"
@@ -56,7 +60,23 @@ Section
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "${SHORTCUT}" "$INSTDIR\sorvan.exe"
   Call WriteUninstallEntry
+  Call WriteAddVerb
 SectionEnd
+
+; Each selected item starts one "sorvan.exe /add"; the program gathers them in
+; one window. "Player" offers the verb for a selection of any size, where
+; Explorer's default hides it beyond 15 items.
+!macro WRITE_ADD_VERB KEY
+  WriteRegStr HKCU "${KEY}" "" "添加到 ${PRODUCT_NAME}"
+  WriteRegStr HKCU "${KEY}" "Icon" "$INSTDIR\sorvan.exe,0"
+  WriteRegStr HKCU "${KEY}" "MultiSelectModel" "Player"
+  WriteRegStr HKCU "${KEY}\command" "" '"$INSTDIR\sorvan.exe" /add "%1"'
+!macroend
+
+Function WriteAddVerb
+  !insertmacro WRITE_ADD_VERB "${FILES_VERB_KEY}"
+  !insertmacro WRITE_ADD_VERB "${FOLDERS_VERB_KEY}"
+FunctionEnd
 
 Function WriteUninstallEntry
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
@@ -77,6 +97,10 @@ Section "Uninstall"
   SetShellVarContext current
   ; Before the files go: the program's short path is read from the disk.
   Call un.ForgetFileTypeIfOurs
+  Push "${FILES_VERB_KEY}"
+  Call un.ForgetVerbIfOurs
+  Push "${FOLDERS_VERB_KEY}"
+  Call un.ForgetVerbIfOurs
   Delete "$INSTDIR\sorvan.exe"
   Delete "$INSTDIR\p6k.exe"
   Delete "$INSTDIR\default1.htm"
@@ -115,6 +139,19 @@ Function un.ForgetFileTypeIfOurs
   DeleteRegKey HKCU "${FILE_TYPE_KEY}"
   ; SHCNE_ASSOCCHANGED: Explorer forgets the type's icon and command.
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+FunctionEnd
+
+; The verb key on the stack goes when its command starts this installation's
+; sorvan.exe; another program's verb of the same name, or another copy's,
+; stays.
+Function un.ForgetVerbIfOurs
+  Exch $R5
+  ReadRegStr $0 HKCU "$R5\command" ""
+  Call un.OpensWithThisInstallation
+  ${If} $1 == 1
+    DeleteRegKey HKCU "$R5"
+  ${EndIf}
+  Pop $R5
 FunctionEnd
 
 ; $1 = 1 when the command $0 starts with this installation's sorvan.exe, by

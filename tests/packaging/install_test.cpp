@@ -5,6 +5,7 @@
 // program's ".p6k" and another copy's registration alone.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include "tests/packaging/installation.h"
 #include "tests/support/scratch_dir.h"
@@ -15,6 +16,9 @@ namespace {
 const std::wstring kTypeKey = L"Software\\Classes\\SORVANProgrammer.File";
 const std::wstring kOpenCommandKey = kTypeKey + L"\\shell\\open\\command";
 const std::wstring kExtensionKey = L"Software\\Classes\\.p6k";
+const std::wstring kAddVerb = L"TavrelSorvan.Add";
+const std::wstring kFilesVerbKey = L"Software\\Classes\\*\\shell\\" + kAddVerb;
+const std::wstring kFoldersVerbKey = L"Software\\Classes\\Directory\\shell\\" + kAddVerb;
 // A folder with blanks and Chinese, whose short form differs from its long one.
 const std::wstring kLongFolder = L"C:\\users\\Public\\我的 程序\\Tavrel 文件加密";
 
@@ -40,6 +44,8 @@ class InstallTest : public ::testing::Test {
     RegDeleteTreeW(HKEY_CURRENT_USER, kTypeKey.c_str());
     RegDeleteTreeW(HKEY_CURRENT_USER, kExtensionKey.c_str());
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\Other.File");
+    RegDeleteTreeW(HKEY_CURRENT_USER, kFilesVerbKey.c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, kFoldersVerbKey.c_str());
   }
 
   // Installs silently, into the given folder or the default one.
@@ -201,6 +207,77 @@ TEST_F(InstallTest, UninstallingAgainDoesNoHarm) {
   EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation"), kLongFolder);
   EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kExtensionKey), std::wstring(L"Other.File"));
   EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kOpenCommandKey), OpenCommandFor(kLongFolder + L"\\sorvan.exe"));
+}
+
+// Explorer's "添加到 Tavrel文件加密": in place for files and folders after a
+// silent install; the verb on a file starts the program with the file on its
+// list; a silent uninstall takes it away.
+TEST_F(InstallTest, TheAddVerbOnFilesAndFolders) {
+  ASSERT_EQ(Install(), 0);
+  const std::wstring exe = DefaultInstallFolder() + L"\\sorvan.exe";
+  for (const std::wstring& key : {kFilesVerbKey, kFoldersVerbKey}) {
+    SCOPED_TRACE(Utf8(key));
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, key), std::wstring(L"添加到 Tavrel文件加密"));
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, key, L"Icon"), exe + L",0");
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, key + L"\\command"), L"\"" + exe + L"\" /add \"%1\"");
+  }
+
+  // As Explorer invokes a verb of "*", whose key it finds itself: Wine's
+  // shell looks up only the extension's own class.
+  ScratchDir dir;
+  WriteBytes(dir / "report.txt", "r");
+  const std::wstring file = WideText(dir / "report.txt");
+  HKEY filesClass = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\*", 0, KEY_READ, &filesClass),
+            ERROR_SUCCESS);
+  SHELLEXECUTEINFOW run = {};
+  run.cbSize = sizeof run;
+  run.fMask = SEE_MASK_CLASSKEY | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  run.lpVerb = kAddVerb.c_str();
+  run.lpFile = file.c_str();
+  run.hkeyClass = filesClass;
+  run.nShow = SW_SHOWNORMAL;
+  BOOL started = ShellExecuteExW(&run);
+  DWORD error = GetLastError();
+  RegCloseKey(filesClass);
+  ASSERT_TRUE(started) << "error " << error;
+  HWND window = nullptr;
+  for (int waited = 0; waited < 30000 && !window; waited += 100) {
+    std::vector<HWND> windows = WindowsTitled(kMainTitle);
+    if (!windows.empty()) window = windows.front();
+    Sleep(100);
+  }
+  ASSERT_NE(window, nullptr);
+  std::vector<std::string> rows;
+  for (int waited = 0; waited < 30000 && rows.empty(); waited += 100) {
+    rows = ListedPaths(window);
+    Sleep(100);
+  }
+  EXPECT_EQ(rows, std::vector<std::string>{dir / "report.txt"});
+  Snapshot(window, "add-verb");
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  HANDLE program = OpenProcess(SYNCHRONIZE, FALSE, process);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  if (program) {
+    WaitForSingleObject(program, 30000);
+    CloseHandle(program);
+  }
+
+  EXPECT_EQ(Uninstall(), 0);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kFilesVerbKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kFoldersVerbKey));
+}
+
+// Another program's verb of the same name, or one written after the install,
+// is not the uninstaller's to take.
+TEST_F(InstallTest, AnotherProgramsVerbOfTheSameNameStays) {
+  ASSERT_EQ(Install(), 0);
+  const std::wstring other = L"\"C:\\other\\adder.exe\" /add \"%1\"";
+  WriteString(HKEY_CURRENT_USER, kFoldersVerbKey + L"\\command", other);
+  EXPECT_EQ(Uninstall(), 0);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kFilesVerbKey));
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kFoldersVerbKey + L"\\command"), other);
 }
 
 }  // namespace
