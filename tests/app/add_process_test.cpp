@@ -27,17 +27,6 @@ std::vector<std::string> Sorted(std::vector<std::string> paths) {
   return paths;
 }
 
-// The listed paths once the list holds count rows, or what it holds in time.
-std::vector<std::string> WaitForRows(HWND window, std::size_t count) {
-  std::vector<std::string> rows;
-  for (int waited = 0; waited < 30000; waited += 100) {
-    rows = ListedPaths(window);
-    if (rows.size() >= count) break;
-    Sleep(100);
-  }
-  return rows;
-}
-
 TEST(AddProcesses, EightStartedAtOnceFillOneWindow) {
   ScratchDir dir;
   std::vector<std::string> items, expected;
@@ -57,12 +46,7 @@ TEST(AddProcesses, EightStartedAtOnceFillOneWindow) {
   std::vector<std::unique_ptr<SorvanProcess>> processes;
   for (const std::string& item : items) processes.push_back(StartAdding({item}));
   // The first to come shows the window; the others hand it their paths.
-  HWND window = nullptr;
-  for (int waited = 0; waited < 60000 && !window; waited += 100) {
-    std::vector<HWND> windows = WindowsTitled(kMainTitle);
-    if (!windows.empty()) window = windows.front();
-    Sleep(100);
-  }
+  HWND window = WaitForWindowTitled(kMainTitle);
   ASSERT_NE(window, nullptr);
   DWORD holder = 0;
   GetWindowThreadProcessId(window, &holder);
@@ -70,7 +54,7 @@ TEST(AddProcesses, EightStartedAtOnceFillOneWindow) {
     if (process->id() != holder) {
       EXPECT_EQ(process->WaitForExit(60000), 0);
     }
-  EXPECT_EQ(Sorted(WaitForRows(window, expected.size())), Sorted(expected));
+  EXPECT_EQ(Sorted(WaitForListedPaths(window, expected.size())), Sorted(expected));
   EXPECT_EQ(WindowsTitled(kMainTitle).size(), 1u);
   SaveScreenshot(window, SORVAN_SCREENSHOT_DIR, "add-eight-processes");
 
@@ -96,12 +80,12 @@ TEST(AddProcesses, FoldersShortcutsAndMissingPathsAsADropTakesThem) {
   auto first = StartAdding({dir / "box", dir / "link.lnk", dir / "missing.txt"});
   HWND window = first->WaitForWindow(kMainTitle);
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(Sorted(WaitForRows(window, 2)),
+  EXPECT_EQ(Sorted(WaitForListedPaths(window, 2)),
             Sorted({dir / "box" + kSeparator + "x.txt", dir / "target.txt"}));
 
   auto second = StartAdding({dir / "later.txt"});
   EXPECT_EQ(second->WaitForExit(60000), 0);
-  std::vector<std::string> rows = WaitForRows(window, 3);
+  std::vector<std::string> rows = WaitForListedPaths(window, 3);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows.front(), dir / "later.txt");  // on top, as a drop puts it
   EXPECT_EQ(WindowsTitled(kMainTitle).size(), 1u);

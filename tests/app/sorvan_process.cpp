@@ -133,3 +133,22 @@ std::vector<HWND> WindowsTitled(const std::wstring& title) {
   EnumWindows(&CollectTitled, reinterpret_cast<LPARAM>(&t));
   return t.found;
 }
+
+HWND WaitForWindowTitled(const std::wstring& title, DWORD timeoutMs) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+    std::vector<HWND> windows = WindowsTitled(title);
+    if (!windows.empty()) return windows.front();
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+std::vector<std::string> WaitForListedPaths(HWND dialog, std::size_t count, DWORD timeoutMs) {
+  std::vector<std::string> rows;
+  for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+    rows = ListedPaths(dialog);
+    if (rows.size() >= count) break;
+    Sleep(100);
+  }
+  return rows;
+}

@@ -40,6 +40,10 @@ void ClickButton(HWND dialog, int id);
 
 // The paths of a main window's rows, read from the other process's list.
 std::vector<std::string> ListedPaths(HWND dialog);
+// The same once the list holds at least count rows, or what it holds in time.
+std::vector<std::string> WaitForListedPaths(HWND dialog, std::size_t count, DWORD timeoutMs = 30000);
 
 // Every visible window titled so, of any process.
 std::vector<HWND> WindowsTitled(const std::wstring& title);
+// The first such window to appear, or null in time.
+HWND WaitForWindowTitled(const std::wstring& title, DWORD timeoutMs = 60000);

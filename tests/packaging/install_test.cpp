@@ -241,19 +241,9 @@ TEST_F(InstallTest, TheAddVerbOnFilesAndFolders) {
   DWORD error = GetLastError();
   RegCloseKey(filesClass);
   ASSERT_TRUE(started) << "error " << error;
-  HWND window = nullptr;
-  for (int waited = 0; waited < 30000 && !window; waited += 100) {
-    std::vector<HWND> windows = WindowsTitled(kMainTitle);
-    if (!windows.empty()) window = windows.front();
-    Sleep(100);
-  }
+  HWND window = WaitForWindowTitled(kMainTitle);
   ASSERT_NE(window, nullptr);
-  std::vector<std::string> rows;
-  for (int waited = 0; waited < 30000 && rows.empty(); waited += 100) {
-    rows = ListedPaths(window);
-    Sleep(100);
-  }
-  EXPECT_EQ(rows, std::vector<std::string>{dir / "report.txt"});
+  EXPECT_EQ(WaitForListedPaths(window, 1), std::vector<std::string>{dir / "report.txt"});
   Snapshot(window, "add-verb");
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
