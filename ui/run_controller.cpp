@@ -33,7 +33,6 @@ RunController::~RunController() {
 void RunController::Bind(HWND window, ListView& list, ProgressBar& bar, HWND encryptButton,
                          HWND decryptButton) {
   m_window = window;
-  m_list = &list;
   m_queue.reset(new QueuedRunListener(window, kFactsMessage));
   if (!m_button) {
     m_systemButton.reset(new SystemTaskbarButton(window));
@@ -67,11 +66,12 @@ bool RunController::Start(RunKind kind, std::vector<std::string> rows, std::uint
 
 void RunController::ShowFacts() {
   if (!m_queue) return;
-  // The rows a burst of facts changes are painted once, after the burst.
-  m_list->SetRedraw(false);
+  // The rows a burst of facts changes are painted together at the next
+  // paint, as their invalidations add up. Holding the list's painting
+  // instead cost more than the burst: turning it back on makes the list
+  // measure every row (13 ms at 20,000 rows under Wine, at every look).
   m_queue->Replay(*m_display);
   if (m_display->RunHasEnded()) m_buttons.On();
-  m_list->SetRedraw(true);
   m_display->ShowPending();
   if (m_display->RunHasEnded()) ReleaseWorker();
 }

@@ -69,7 +69,6 @@ class RunController {
   void ReleaseWorker();
 
   HWND m_window = nullptr;
-  ListView* m_list = nullptr;
   std::unique_ptr<QueuedRunListener> m_queue;
   std::unique_ptr<SystemTaskbarButton> m_systemButton;
   TaskbarButton* m_button = nullptr;
