@@ -2,11 +2,13 @@
 
 #include <cstdio>
 
+#include "cli/name_warning.h"
 #include "cli/path_expansion.h"
-#include "crypt/path_rules.h"
-#include "crypt/output_writer.h"
+#include "cli/reasons.h"
 #include "cli/status_utf8.h"
 #include "cli/terminal.h"
+#include "crypt/output_writer.h"
+#include "crypt/path_rules.h"
 
 namespace {
 
@@ -28,6 +30,7 @@ ConsoleView::ConsoleView(RunKind kind, int rowCount, bool showProgress, StopRequ
     : m_kind(kind), m_stop(stop), m_rowCount(rowCount), m_showProgress(showProgress) {}
 
 void ConsoleView::RowStarted(int, const std::string& path) {
+  if (m_kind == RunKind::Encrypt) WarnOfReturnedName(path);
   m_fileName = Shortened(FileNameOf(path), kShownNameBytes);
   m_fileStart = std::chrono::steady_clock::now();
   m_lastDrawn = {};
@@ -37,6 +40,11 @@ void ConsoleView::RowFinished(int, const RowResult& result) {
   ClearProgress();
   if (StatusOf(m_kind, result.outcome) == RowStatus::Success) ++m_succeeded;
   PrintRow(StatusOf(m_kind, result.outcome), result.shownPath);
+  std::string reason = RowReason(m_kind, result);
+  if (!reason.empty()) {
+    std::fprintf(stderr, "p6k: %s: %s\n", result.shownPath.c_str(), reason.c_str());
+    std::fflush(stderr);
+  }
 }
 
 void ConsoleView::PrintRow(RowStatus status, const std::string& path) {

@@ -1,6 +1,8 @@
 // p6k: the program's encryption and decryption runs on the command line.
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/arguments.h"
 #include "crypt/batch_run.h"
@@ -9,6 +11,7 @@
 #include "cli/password.h"
 #include "crypt/path_facts.h"
 #include "cli/path_expansion.h"
+#include "cli/reasons.h"
 #include "crypt/stop_request.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
@@ -51,6 +54,17 @@ std::vector<std::string> WithoutPasswordFile(std::vector<std::string> rows,
   return kept;
 }
 
+// A line for every argument that gave no row; true when one of them counts
+// as a failure.
+bool ReportLeftOut(const std::vector<LeftOut>& leftOut) {
+  bool failed = false;
+  for (const LeftOut& item : leftOut) {
+    std::fprintf(stderr, "p6k: %s: %s\n", item.path.c_str(), LeftOutReason(item.why).c_str());
+    failed = failed || LeftOutFails(item.why);
+  }
+  return failed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,8 +91,10 @@ int main(int argc, char** argv) {
   if (password.stopped) return Stopped();
   if (!password.bytes) return UsageError(password.error);
 
+  Expansion expansion = ExpandPaths(args.paths, args.recursive);
+  bool leftOutFailed = ReportLeftOut(expansion.leftOut);
   RunSettings settings;
-  settings.rows = WithoutPasswordFile(ExpandPaths(args.paths, args.recursive), args.passwordFile);
+  settings.rows = WithoutPasswordFile(std::move(expansion.rows), args.passwordFile);
   settings.key = DeriveKey(*password.bytes);
   settings.stop = &stop;
   ConsoleView view(args.kind, static_cast<int>(settings.rows.size()), IsTerminal(stderr), stop);
@@ -86,5 +102,5 @@ int main(int argc, char** argv) {
 
   if (view.OutputClosed()) return kOutputClosed;
   if (stop.Requested()) return Stopped();
-  return view.AllSucceeded() ? kAllSucceeded : kSomeFailed;
+  return view.AllSucceeded() && !leftOutFailed ? kAllSucceeded : kSomeFailed;
 }

@@ -1,8 +1,8 @@
 #include "crypt/encrypt_run.h"
 
 #include "crypt/container_format.h"
+#include "crypt/container_naming.h"
 #include "crypt/container_reader.h"
-#include "crypt/container_text.h"
 #include "crypt/file_names.h"
 #include "crypt/output_writer.h"
 #include "crypt/row_steps.h"
@@ -25,18 +25,9 @@ Outcome CheckSource(FileSystem& fs, FileHandle source, const std::string& path,
 
 FileWork WriteContainer(FileSystem& fs, const std::string& path, const RunSettings& settings,
                         const BytesDoneCallback& bytesDone, FileWork work) {
-  SplitName split = SplitPath(path, settings.rules);
-  std::optional<std::string> extension = container_text::ToContainer(split.extension);
-  if (!extension) {
-    work.outcome = Outcome::NameNotConvertible;
-    return work;
-  }
-  std::string trailer = container::BuildTrailer(*extension, settings.key);
-  // The trailer is read back as the decryption will read it; what it would
-  // refuse is refused here, before anything is written.
-  const unsigned char* field = reinterpret_cast<const unsigned char*>(trailer.data());
-  if (ExtensionFromField(field, settings.key).outcome != Outcome::Done) {
-    work.outcome = Outcome::ExtensionNotRestorable;
+  ContainerNaming naming = NameContainer(path, settings.key, settings.rules);
+  if (naming.outcome != Outcome::Done) {
+    work.outcome = naming.outcome;
     return work;
   }
   std::uint64_t length = work.sourceStamp.size;
@@ -44,9 +35,9 @@ FileWork WriteContainer(FileSystem& fs, const std::string& path, const RunSettin
   job.source = work.source;
   job.dataLength = length;
   job.mask = container::DataMask(settings.key, length);
-  job.tail = trailer;
-  job.folder = split.directory;
-  job.finalPath = ContainerName(path, settings.rules);
+  job.tail = naming.trailer;
+  job.folder = SplitPath(path, settings.rules).directory;
+  job.finalPath = naming.containerPath;
   job.stop = settings.stop;
   job.onBytes = [&](std::uint64_t done) { bytesDone(done, length); };
   work.outcome = WriteOutput(fs, job);

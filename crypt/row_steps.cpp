@@ -10,6 +10,7 @@ FileWork OpenSource(FileSystem& fs, const std::string& path) {
   FileWork work;
   if (!fs.OpenExisting(path, work.source)) {
     work.outcome = Outcome::OpenFailed;
+    work.openFailure = WhyNotOpened(path);
     return work;
   }
   work.sourceOpen = true;
@@ -47,6 +48,7 @@ RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work) {
   if (work.outcome != Outcome::Done) {
     CloseSource(fs, work);
     result.outcome = work.outcome;
+    result.openFailure = work.openFailure;
     return result;
   }
   result.outputPath = work.outputPath;

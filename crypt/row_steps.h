@@ -4,6 +4,7 @@
 #include <string>
 
 #include "crypt/file_system.h"
+#include "crypt/open_failure.h"
 #include "crypt/outcome.h"
 #include "crypt/run_listener.h"
 #include "crypt/run_settings.h"
@@ -19,13 +20,14 @@ struct FileWork {
   bool sourceOpen = false;
   FileHandle source = 0;
   FileStamp sourceStamp;
+  OpenFailure openFailure = OpenFailure::None;  // with OpenFailed
 };
 
 // Told the bytes handled so far of a file's total, as the data moves.
 using BytesDoneCallback = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
-// Opens the row's file and takes its stamp: OpenFailed or ReadFailed when
-// that cannot be done, with nothing left open.
+// Opens the row's file and takes its stamp: OpenFailed (with what the path
+// named instead) or ReadFailed when that cannot be done, with nothing left open.
 FileWork OpenSource(FileSystem& fs, const std::string& path);
 void CloseSource(FileSystem& fs, FileWork& work);
 

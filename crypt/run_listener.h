@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "crypt/open_failure.h"
 #include "crypt/outcome.h"
 
 // How one row ended.
@@ -13,6 +14,8 @@ struct RowResult {
   // An output that stood complete under its name, also when the row then
   // failed because its source changed or could not be removed; else empty.
   std::string outputPath;
+  // With OpenFailed: what the path named instead of a file to work on.
+  OpenFailure openFailure = OpenFailure::None;
 };
 
 // What a run tells while it works: facts, not widgets. The front ends

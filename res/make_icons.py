@@ -4,10 +4,16 @@
 The pictures are signed-distance shapes sampled 4x4 per pixel, so edges are
 smooth at every size. The .ico files are committed; run this only to change
 a picture: python3 res/make_icons.py
+
+The window, the taskbar and Explorer pick the size that suits the screen's
+DPI (16, 24, 32, 48 px at 96 to 144 DPI; 64 and 256 for large views), and
+the row images follow the small-icon size (16, 20, 24, 32 px). The 256 px
+image is stored as PNG, as Windows expects it there; the others as bitmaps.
 """
 import math
 import os
 import struct
+import zlib
 
 HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "icons")
 SAMPLES = 4
@@ -111,8 +117,20 @@ def ico_image(pixels, size):
     return header + colour + mask
 
 
+def png_image(pixels, size):
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    raw = b"".join(b"\0" + b"".join(bytes(p) for p in pixels[r * size:(r + 1) * size])
+                   for r in range(size))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
 def write_ico(name, layers, sizes):
-    images = [ico_image(render(layers, s), s) for s in sizes]
+    images = [png_image(render(layers, s), s) if s >= 256 else ico_image(render(layers, s), s)
+              for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, data in zip(sizes, images):
@@ -124,8 +142,10 @@ def write_ico(name, layers, sizes):
 
 if __name__ == "__main__":
     os.makedirs(HERE, exist_ok=True)
-    write_ico("product.ico", product(), [16, 32, 48])
-    write_ico("p6k_file.ico", file_type(), [16, 32, 48])
-    write_ico("row_tick.ico", tick(), [16])
-    write_ico("row_dot.ico", grey_disc(), [16])
-    write_ico("row_cross.ico", cross(), [16])
+    large = [16, 24, 32, 48, 64, 256]
+    small = [16, 20, 24, 32]
+    write_ico("product.ico", product(), large)
+    write_ico("p6k_file.ico", file_type(), large)
+    write_ico("row_tick.ico", tick(), small)
+    write_ico("row_dot.ico", grey_disc(), small)
+    write_ico("row_cross.ico", cross(), small)

@@ -29,11 +29,14 @@ void SetUpFileList(ListView& list, ImageList& images) {
   list.SetBkColor(RGB(247, 247, 255));
   list.SetTextColor(RGB(0, 0, 0));
 
-  images.Create(16, 16, 0, 3, 3);
+  // The row images are small icons: 16 px at 96 DPI, 24 at 144, each size
+  // drawn for itself in the icon files.
+  const int side = GetSystemMetrics(SM_CXSMICON);
+  images.Create(side, side, 0, 3, 3);
   HINSTANCE module = GetModuleHandleW(nullptr);
   for (UINT id : {IDI_ROW_TICK, IDI_ROW_DOT, IDI_ROW_CROSS}) {
     HICON icon = static_cast<HICON>(
-        LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+        LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
     images.Add(icon);
     if (icon) DestroyIcon(icon);
   }

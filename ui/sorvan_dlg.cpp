@@ -10,10 +10,21 @@
 #include "ui/skin.h"
 #include "ui/win32/resource_text.h"
 
+namespace {
+
+HICON LoadProductIcon(int widthMetric, int heightMetric) {
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PRODUCT),
+                                       IMAGE_ICON, GetSystemMetrics(widthMetric),
+                                       GetSystemMetrics(heightMetric), LR_SHARED));
+}
+
+}  // namespace
+
 CSorvanDlg::CSorvanDlg(HWND parent) : Dialog(IDD_SORVAN_DIALOG, parent) {
-  // There is no icon 128; the window shows the product icon.
-  m_hIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PRODUCT),
-                                          IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  // There is no icon 128; the window shows the product icon, each of its
+  // two images drawn for its size at the system's DPI rather than stretched.
+  m_hIcon = LoadProductIcon(SM_CXICON, SM_CYICON);
+  m_hSmallIcon = LoadProductIcon(SM_CXSMICON, SM_CYSMICON);
   m_wndFileList.SetDropGate([this] { return !m_run.IsRunning(); });
 }
 
@@ -35,7 +46,7 @@ BOOL CSorvanDlg::OnInitDialog() {
   Dialog::OnInitDialog();
   AddAboutMenuItem();
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
   SkinH_Attach();
   SetUpFileList(m_wndFileList, m_imageList);
   m_run.Bind(m_hWnd, m_wndFileList, m_wndProgress, Item(IDC_ENCRYPT), Item(IDC_DECRYPT));

@@ -89,6 +89,7 @@ class CSorvanDlg : public Dialog {
   CBrowserUIHandler m_browserHandler;
   ImageList m_imageList;
   HICON m_hIcon = nullptr;
+  HICON m_hSmallIcon = nullptr;
 
   RunController m_run;
   RowFill m_fill;

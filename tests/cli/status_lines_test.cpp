@@ -21,7 +21,8 @@ Files FilesIn(const ScratchDir& dir) {
   return files;
 }
 
-// Every status line and exit code, with the files each row leaves behind.
+// Every status line, its reason on standard error and the exit code, with
+// the files each row leaves behind.
 TEST(StatusLines, EachRowOutcomeAndTheExitStatus) {
   struct Case {
     const char* what;
@@ -31,34 +32,46 @@ TEST(StatusLines, EachRowOutcomeAndTheExitStatus) {
     std::vector<std::pair<std::string, std::string>> lines;  // status, name
     int exitCode;
     Files after;
+    std::vector<std::pair<std::string, std::string>> reasons;  // name, words on standard error
   } cases[] = {
       {"encrypts", "encrypt", {{"a.txt", "hello"}}, {"a.txt"},
        {{kSuccess, "a.p6k"}}, 0, {{"a.p6k", Sealed("hello", "txt")}}},
       {"name ends in p6k", "encrypt", {{"x.p6k", "data"}}, {"x.p6k"},
-       {{kAlreadyEncrypted, "x.p6k"}}, 1, {{"x.p6k", "data"}}},
+       {{kAlreadyEncrypted, "x.p6k"}}, 1, {{"x.p6k", "data"}},
+       {{"x.p6k", "its name already ends in p6k, so it is taken for a container"}}},
       {"renamed container", "encrypt", {{"y.dat", Sealed("data", "txt")}}, {"y.dat"},
-       {{kAlreadyEncrypted, "y.dat"}}, 1, {{"y.dat", Sealed("data", "txt")}}},
+       {{kAlreadyEncrypted, "y.dat"}}, 1, {{"y.dat", Sealed("data", "txt")}},
+       {{"y.dat", "already a container made with this password"}}},
       {"container name taken", "encrypt", {{"a.txt", "hello"}, {"a.p6k", "other"}}, {"a.txt"},
-       {{kNameTaken, "a.txt"}}, 1, {{"a.txt", "hello"}, {"a.p6k", "other"}}},
-      {"missing path", "encrypt", {}, {"missing.txt"}, {{kFailed, "missing.txt"}}, 1, {}},
+       {{kNameTaken, "a.txt"}}, 1, {{"a.txt", "hello"}, {"a.p6k", "other"}},
+       {{"a.txt", "the container's name exists already (another file of this base name?); "
+                  "nothing was replaced"}}},
+      {"missing path", "encrypt", {}, {"missing.txt"}, {{kFailed, "missing.txt"}}, 1, {},
+       {{"missing.txt", "no such file"}}},
       {"one of two fails", "encrypt", {{"a.txt", "hello"}}, {"missing.txt", "a.txt"},
-       {{kFailed, "missing.txt"}, {kSuccess, "a.p6k"}}, 1, {{"a.p6k", Sealed("hello", "txt")}}},
+       {{kFailed, "missing.txt"}, {kSuccess, "a.p6k"}}, 1, {{"a.p6k", Sealed("hello", "txt")}},
+       {{"missing.txt", "no such file"}}},
       {"decrypts", "decrypt", {{"a.p6k", Sealed("hello", "txt")}}, {"a.p6k"},
        {{kSuccess, "a.txt"}}, 0, {{"a.txt", "hello"}}},
       {"empty container", "decrypt", {{"e.p6k", Sealed("", "txt")}}, {"e.p6k"},
        {{kSuccess, "e.txt"}}, 0, {{"e.txt", ""}}},
       {"wrong password", "decrypt", {{"a.p6k", Sealed("hello", "txt", "other")}}, {"a.p6k"},
-       {{kFailed, "a.p6k"}}, 1, {{"a.p6k", Sealed("hello", "txt", "other")}}},
+       {{kFailed, "a.p6k"}}, 1, {{"a.p6k", Sealed("hello", "txt", "other")}},
+       {{"a.p6k", "wrong password, or not a container"}}},
       {"not a container name", "decrypt", {{"a.txt", "hello"}}, {"a.txt"},
-       {{kNotEncrypted, "a.txt"}}, 1, {{"a.txt", "hello"}}},
+       {{kNotEncrypted, "a.txt"}}, 1, {{"a.txt", "hello"}},
+       {{"a.txt", "not a container: its name does not end in p6k"}}},
       {"upper-case suffix", "decrypt", {{"A.P6K", Sealed("hello", "txt")}}, {"A.P6K"},
-       {{kNotEncrypted, "A.P6K"}}, 1, {{"A.P6K", Sealed("hello", "txt")}}},
+       {{kNotEncrypted, "A.P6K"}}, 1, {{"A.P6K", Sealed("hello", "txt")}},
+       {{"A.P6K", "not a container: its name does not end in p6k"}}},
       {"restored name taken", "decrypt", {{"a.p6k", Sealed("hello", "txt")}, {"a.txt", "keep"}},
-       {"a.p6k"}, {{kNameTaken, "a.p6k"}}, 1, {{"a.p6k", Sealed("hello", "txt")}, {"a.txt", "keep"}}},
+       {"a.p6k"}, {{kNameTaken, "a.p6k"}}, 1, {{"a.p6k", Sealed("hello", "txt")}, {"a.txt", "keep"}},
+       {{"a.p6k", "the restored name exists already; nothing was replaced"}}},
       {"ordinary file named p6k", "decrypt", {{"fake.p6k", "just some text here, long"}},
-       {"fake.p6k"}, {{kFailed, "fake.p6k"}}, 1, {{"fake.p6k", "just some text here, long"}}},
+       {"fake.p6k"}, {{kFailed, "fake.p6k"}}, 1, {{"fake.p6k", "just some text here, long"}},
+       {{"fake.p6k", "wrong password, or not a container"}}},
       {"shorter than a trailer", "decrypt", {{"s.p6k", "abc"}}, {"s.p6k"},
-       {{kFailed, "s.p6k"}}, 1, {{"s.p6k", "abc"}}},
+       {{kFailed, "s.p6k"}}, 1, {{"s.p6k", "abc"}}, {{"s.p6k", "wrong password, or not a container"}}},
   };
   ASSERT_NE(DeriveKey("pw"), DeriveKey("other"));
   for (auto& c : cases) {
@@ -73,7 +86,9 @@ TEST(StatusLines, EachRowOutcomeAndTheExitStatus) {
     ProcessResult r = P6k(args);
     EXPECT_EQ(r.OutLines(), expected);
     EXPECT_EQ(r.exitCode, c.exitCode);
-    EXPECT_EQ(r.err, "");
+    std::string err;
+    for (auto& [name, words] : c.reasons) err += "p6k: " + (dir / name) + ": " + words + "\n";
+    EXPECT_EQ(r.err, err);
     EXPECT_EQ(FilesIn(dir), c.after);
   }
 }

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -251,6 +252,39 @@ TEST(WineCross, ProgramBeyond260CharactersRegistersItself) {
   ProcessResult named =
       RunProcess({WINE_RUN_PATH, "winepath.exe", "-u", value.substr(0, value.size() - tail.size())}, {});
   EXPECT_EQ(named.OutLines().at(0), program);
+}
+
+// The Windows tool tells the same reasons on standard error, the paths in
+// the form it was given them, and warns of a name it will not give back whole.
+TEST(WineCross, WindowsToolSaysWhyARowFailed) {
+  SKIP_WITHOUT_WINDOWS_BUILD();
+  ScratchDir dir;
+  WriteBytes(dir / "a.txt", "plain");
+  WriteBytes(dir / "data.extension12", "long");
+  MakeFolder(dir / "empty");
+  const std::string folder = WinePath(dir.path());
+  struct Case { const char* what; Lines args; std::string err; int exitCode; } cases[] = {
+      {"no such file", {"encrypt", folder + "missing.txt"},
+       "p6k: " + folder + "missing.txt: no such file\n", 1},
+      {"a file where a folder was expected", {"encrypt", folder + "a.txt\\b.txt"},
+       "p6k: " + folder + "a.txt\\b.txt: a folder was expected, but a part of the path is a file\n", 1},
+      {"not a container", {"decrypt", folder + "a.txt"},
+       "p6k: " + folder + "a.txt: not a container: its name does not end in p6k\n", 1},
+      {"an empty folder", {"encrypt", folder + "empty"},
+       "p6k: " + folder + "empty: no files in this folder\n", 0},
+      {"a long extension", {"encrypt", folder + "data.extension12"},
+       "p6k: " + folder + "data.extension12: will come back as data.extensio (the container "
+       "keeps only the first 8 bytes of an extension)\n", 0},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ProcessResult r = P6kExe(c.args);
+    std::string err = r.err;  // the Windows console's line ends, read as "\n"
+    err.erase(std::remove(err.begin(), err.end(), '\r'), err.end());
+    EXPECT_EQ(err, c.err);
+    EXPECT_EQ(r.exitCode, c.exitCode);
+  }
+  EXPECT_EQ(dir.Names(), (Lines{"a.txt", "data.p6k", "empty"}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "crypt/container_naming.h"
 #include "crypt/file_names.h"
 
 namespace {
@@ -59,6 +60,34 @@ TEST(FileNames, RestoredName) {
       {"C:\\w\\notap6k", "txt", "C:\\w\\notap6k.txt"},
   };
   for (const auto& c : cases) EXPECT_EQ(RestoredName(c.container, c.extension, kWin), c.restored);
+}
+
+// The name decrypting a container gives back, as masking asks for it before
+// it writes: what the trailer keeps of the extension, read back the way the
+// decryption reads it.
+TEST(FileNames, NameGivenBack) {
+  struct Case { const char* source; PathRules rules; Outcome outcome; const char* container;
+                const char* returned; } cases[] = {
+      {"C:\\w\\a.txt", kWin, Outcome::Done, "C:\\w\\a.p6k", "C:\\w\\a.txt"},
+      {"C:\\w\\data.extension12", kWin, Outcome::Done, "C:\\w\\data.p6k", "C:\\w\\data.extensio"},
+      {"C:\\w\\data.12345678", kWin, Outcome::Done, "C:\\w\\data.p6k", "C:\\w\\data.12345678"},
+      {"C:\\w\\file.", kWin, Outcome::Done, "C:\\w\\file.p6k", "C:\\w\\file"},
+      {"C:\\w\\README", kWin, Outcome::Done, "C:\\w\\README.p6k", "C:\\w\\README"},
+      {"/t/archive.tar.gz", kPosix, Outcome::Done, "/t/archive.tar.p6k", "/t/archive.tar.gz"},
+      // A character the restore refuses in a name is refused before masking.
+      {"/t/a.x:y", kPosix, Outcome::ExtensionNotRestorable, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    for (std::uint8_t key : {0x00, 0x5A}) {
+      ContainerNaming naming = NameContainer(c.source, key, c.rules);
+      EXPECT_EQ(naming.outcome, c.outcome);
+      if (c.outcome != Outcome::Done) continue;
+      EXPECT_EQ(naming.containerPath, c.container);
+      EXPECT_EQ(naming.returnedPath, c.returned);
+      EXPECT_EQ(naming.trailer.size(), 21u);
+    }
+  }
 }
 
 TEST(FileNames, ContainerSuffix) {

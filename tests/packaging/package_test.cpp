@@ -125,6 +125,8 @@ TEST_F(ZipTest, GuideIsForNotepadAndSaysWhatItMust) {
       {"p6k's usage", "p6k encrypt [-r] [--password-file 文件] 路径..."},
       {"p6k's password sources", "P6K_PASSWORD"},
       {"p6k's exit codes", "退出码"},
+      {"what a container keeps of a name", "扩展名的前 8 个字节"},
+      {"one container name for two extensions", "不会丢失任何文件"},
   };
   for (const Topic& t : topics) EXPECT_NE(guide.find(t.says), std::string::npos) << t.what;
 }
@@ -191,7 +193,7 @@ TEST(DebTest, ManualPageRendersEverySection) {
   ASSERT_EQ(page.exitCode, 0);
   EXPECT_EQ(page.err, "");
   for (const char* section : {"NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "PASSWORD SOURCES",
-                              "STATUS LINES", "EXIT STATUS", "EXAMPLES", "SECURITY"})
+                              "STATUS LINES", "NAMES", "EXIT STATUS", "EXAMPLES", "SECURITY"})
     EXPECT_NE(page.out.find(std::string("\n") + section + "\n"), std::string::npos) << section;
   // Filled lines break anywhere: the text is read with single blanks.
   std::string text;
@@ -201,6 +203,7 @@ TEST(DebTest, ManualPageRendersEverySection) {
     else if (!text.empty() && text.back() != ' ')
       text += ' ';
   for (const char* says : {"p6k " SORVAN_VERSION, "失败,文件已存在", "P6K_PASSWORD", "256 possible keys",
+                           "share one container name", "at most its first 8 bytes",
                            "hides content from casual eyes and nothing more"})
     EXPECT_NE(text.find(says), std::string::npos) << says;
 }

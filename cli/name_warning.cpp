@@ -1,0 +1,19 @@
+#include "cli/name_warning.h"
+
+#include <cstdio>
+
+#include "cli/path_expansion.h"
+#include "crypt/container_naming.h"
+#include "crypt/path_rules.h"
+
+void WarnOfReturnedName(const std::string& sourcePath) {
+  // The names do not depend on the key; the trailer made here is dropped.
+  ContainerNaming naming = NameContainer(sourcePath, 0, NativePathRules());
+  if (naming.outcome != Outcome::Done || naming.returnedPath == sourcePath) return;
+  const char* why = !sourcePath.empty() && sourcePath.back() == '.'
+                        ? "the container keeps no dot at the end of a name"
+                        : "the container keeps only the first 8 bytes of an extension";
+  std::fprintf(stderr, "p6k: %s: will come back as %s (%s)\n", sourcePath.c_str(),
+               FileNameOf(naming.returnedPath).c_str(), why);
+  std::fflush(stderr);
+}
