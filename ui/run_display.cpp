@@ -16,6 +16,7 @@ void RunDisplay::RunStarted(RunKind run) {
   m_ended = false;
   // A row that moves no bytes leaves the bar where the last run left it.
   m_position = m_shown = m_bar.GetPos();
+  m_hasScrolled = false;
   if (m_taskbar) m_taskbar->RunStarted();
 }
 
@@ -47,6 +48,7 @@ void RunDisplay::RowFinished(int row, const RowResult& result) {
 
 void RunDisplay::RunEnded(RunKind) {
   ShowPending();
+  ScrollToLastSuccess(true);
   if (m_taskbar) m_taskbar->RunEnded();
   m_ended = true;
 }
@@ -55,9 +57,18 @@ void RunDisplay::RunEnded(RunKind) {
 // successes only the last is scrolled to: the list ends where it always did.
 void RunDisplay::ShowPending() {
   if (m_position != m_shown) SetBar(m_position);
-  if (m_scrollTo >= 0) m_list.EnsureVisible(m_scrollTo, false);
-  m_scrollTo = -1;
+  ScrollToLastSuccess(false);
   if (m_taskbar) m_taskbar->ShowPending();
+}
+
+void RunDisplay::ScrollToLastSuccess(bool now) {
+  if (m_scrollTo < 0) return;
+  DWORD tick = GetTickCount();
+  if (!now && m_hasScrolled && tick - m_scrolledAt < kScrollEveryMs) return;
+  m_list.EnsureVisible(m_scrollTo, false);
+  m_scrollTo = -1;
+  m_scrolledAt = tick;
+  m_hasScrolled = true;
 }
 
 void RunDisplay::ShowFailure(int row, const std::string& path, Outcome outcome) {

@@ -181,4 +181,20 @@ TEST_F(DisplayedRun, BarAndScrollingFollowAtAPersonsPace) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "visible 0"), 0);
 }
 
+// Scrolling repaints the whole list, so a success soon after the last scroll
+// waits for a later look; the run's end scrolls to it at once.
+TEST_F(DisplayedRun, TheListFollowsAtMostEveryIntervalAndEndsOnTheLastSuccess) {
+  m_list.InsertItem(1, "second.txt", 1);
+  RunDisplay display = Display();
+  display.RunStarted(RunKind::Encrypt);
+  display.RowFinished(0, {Outcome::Done, "row.p6k", "row.p6k"});
+  display.ShowPending();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "visible 0"), 1);
+  display.RowFinished(1, {Outcome::Done, "second.p6k", "second.p6k"});
+  display.ShowPending();  // well within the interval of the scroll before
+  EXPECT_EQ(std::count(log.begin(), log.end(), "visible 1"), 0);
+  display.RunEnded(RunKind::Encrypt);
+  EXPECT_EQ(log.back(), "visible 1");
+}
+
 }  // namespace
