@@ -59,16 +59,15 @@ std::string FromEnvironment(const char* name, const std::string& otherwise) {
 }  // namespace
 
 std::string SetupFile() {
-  const char* dist = std::getenv("SORVAN_DIST");
-  if (!dist || !*dist) return SORVAN_SETUP;
-  return std::string(dist) + "/Tavrel-" SORVAN_VERSION "-setup.exe";
+  std::string dist = FromEnvironment("SORVAN_DIST", "");
+  return dist.empty() ? SORVAN_SETUP : dist + "/Tavrel-" SORVAN_VERSION "-setup.exe";
 }
 
 std::wstring SetupProgram() { return WideText(WinePath(SetupFile())); }
 
 std::wstring StagedFile(const std::wstring& name) {
-  const char* tree = std::getenv("SORVAN_WIN32_BUILD_DIR");
-  std::string stage = tree && *tree ? std::string(tree) + "/packaging/windows/stage" : SORVAN_STAGE_DIR;
+  std::string tree = FromEnvironment("SORVAN_WIN32_BUILD_DIR", "");
+  std::string stage = tree.empty() ? SORVAN_STAGE_DIR : tree + "/packaging/windows/stage";
   return WideText(WinePath(stage)) + L"\\" + name;
 }
 

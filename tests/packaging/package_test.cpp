@@ -179,7 +179,8 @@ TEST_F(ZipTest, UnzipsToTheReleasedFiles) {
   ScratchDir dir;
   ProcessResult unzip = RunTool({"unzip", "-q", kZip, "-d", dir.path()});
   ASSERT_EQ(unzip.exitCode, 0) << unzip.err;
-  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"default1.htm", "p6k.exe", "sorvan.exe", kGuide}));
+  EXPECT_EQ(dir.Names(),
+            (std::vector<std::string>{kLicense, "default1.htm", "p6k.exe", "sorvan.exe", kGuide, kNotes}));
   for (const std::string& name : dir.Names()) {
     std::optional<std::string> unpacked = ReadBytes(dir / name), staged = ReadBytes(kStage + name);
     EXPECT_TRUE(unpacked && unpacked == staged) << name << " differs from the release's file";
