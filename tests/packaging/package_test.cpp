@@ -129,7 +129,9 @@ TEST_F(ZipTest, EveryTimeIsTheBuildsEpoch) {
   std::tm utc = *std::gmtime(&epoch);
   const unsigned time = utc.tm_hour << 11 | utc.tm_min << 5 | utc.tm_sec / 2;
   const unsigned date = (utc.tm_year - 80) << 9 | (utc.tm_mon + 1) << 5 | utc.tm_mday;
-  std::string zip = *ReadBytes(kZip);
+  std::optional<std::string> read = ReadBytes(kZip);
+  ASSERT_TRUE(read.has_value()) << kZip;
+  const std::string& zip = *read;
   std::vector<ZipEntry> entries = CentralDirectory(zip);
   ASSERT_FALSE(entries.empty());
   for (const ZipEntry& e : entries) {
@@ -150,7 +152,9 @@ TEST_F(ZipTest, ProgramsAreStampedWithTheBuildsEpoch) {
   ScratchDir dir;
   ASSERT_EQ(RunTool({"unzip", "-q", kZip, "sorvan.exe", "p6k.exe", "-d", dir.path()}).exitCode, 0);
   for (const char* program : {"sorvan.exe", "p6k.exe"}) {
-    std::string image = *ReadBytes(dir / program);
+    std::optional<std::string> read = ReadBytes(dir / program);
+    ASSERT_TRUE(read.has_value()) << program;
+    const std::string& image = *read;
     std::size_t header = Little(image, 0x3C, 4);
     ASSERT_EQ(image.compare(header, 4, std::string("PE\0\0", 4)), 0) << program;
     EXPECT_EQ(Little(image, header + 8, 4), static_cast<std::uint32_t>(Epoch())) << program;
@@ -167,7 +171,9 @@ TEST_F(ZipTest, NotesAndLicenceAreForNotepad) {
   };
   for (const Text& t : texts) {
     SCOPED_TRACE(t.name);
-    std::string text = *ReadBytes(dir / t.name);
+    std::optional<std::string> read = ReadBytes(dir / t.name);
+    ASSERT_TRUE(read.has_value());
+    const std::string& text = *read;
     ASSERT_EQ(text.compare(0, 3, "\xEF\xBB\xBF"), 0);
     for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
       ASSERT_EQ(text[at - 1], '\r') << "a bare line feed at byte " << at;
@@ -351,7 +357,9 @@ TEST(DebTest, ChangelogIsThisReleasesInDebiansFormat) {
 // The archive's members and every file and folder in it carry the build's time.
 TEST(DebTest, EveryTimeIsTheBuildsEpoch) {
   ASSERT_GT(Epoch(), 0) << "SOURCE_DATE_EPOCH is not set";
-  std::string deb = *ReadBytes(kDeb);
+  std::optional<std::string> read = ReadBytes(kDeb);
+  ASSERT_TRUE(read.has_value()) << kDeb;
+  const std::string& deb = *read;
   ASSERT_EQ(deb.compare(0, 8, "!<arch>\n"), 0);
   int members = 0;
   for (std::size_t at = 8; at + 60 <= deb.size(); ++members) {
