@@ -16,3 +16,8 @@ if(WIN32)
   add_version_resource(sorvan "${SORVAN_PRODUCT_NAME}")
   add_version_resource(p6k "${SORVAN_PRODUCT_NAME} 命令行工具 p6k")
 endif()
+
+# The PE header's time stamp is the build's SOURCE_DATE_EPOCH: another one links again.
+if(WIN32)
+  set_property(TARGET sorvan p6k APPEND PROPERTY LINK_DEPENDS ${SORVAN_EPOCH_FILE})
+endif()

@@ -15,7 +15,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   time util-linux
   e2fsprogs dosfstools fusefat
-  nsis libarchive-tools dpkg-dev unzip groff-base
+  nsis dpkg-dev unzip groff-base lintian python3 python3-yaml
 )
 
 if runs_32bit_code; then PACKAGES+=(wine32:i386); fi

@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # Builds the p6k package from what `cmake --install` installs under /usr, so
 # the package and the install rules hold the same files.
-#   build_deb.sh BUILD_TREE CONTROL OUTPUT.deb
+#   build_deb.sh BUILD_TREE CONTROL OUTPUT.deb EPOCH
 # CONTROL is the configured control file; the fields that depend on the
-# built files (Installed-Size, Depends) are added here.
+# built files (Installed-Size, Depends) are added here. Every file, folder and
+# archive member carries the time EPOCH (seconds since 1970), so one commit
+# gives one package.
 set -euo pipefail
-tree="$1" control="$2" deb="$3"
+tree="$1" control="$2" deb="$3" epoch="$4"
 umask 022
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 root="$work/root"
 
 DESTDIR="$root" cmake --install "$tree" --prefix /usr --strip >/dev/null
+# The compilers' names and versions: nothing the program needs at run time.
+strip --remove-section=.comment "$root/usr/bin/p6k"
 
 # dpkg-shlibdeps wants a debian/control naming the package beside it.
 mkdir -p "$work/debian"
@@ -24,5 +28,6 @@ mkdir -p "$root/DEBIAN"
 sed "/^Description:/i Installed-Size: $size\nDepends: $depends" "$control" >"$root/DEBIAN/control"
 (cd "$root" && find usr -type f -print0 | sort -z | xargs -0 md5sum) >"$root/DEBIAN/md5sums"
 
+find "$root" -exec touch -h -d "@$epoch" {} +
 mkdir -p "$(dirname "$deb")"
-dpkg-deb --root-owner-group -Zxz --build "$root" "$deb" >/dev/null
+SOURCE_DATE_EPOCH="$epoch" dpkg-deb --root-owner-group -Zxz --build "$root" "$deb" >/dev/null

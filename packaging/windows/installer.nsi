@@ -33,6 +33,7 @@ BrandingText "${PRODUCT_NAME} ${PRODUCT_VERSION}"
 !define MUI_UNICON "${PRODUCT_ICON}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\sorvan.exe"
 !insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -57,6 +58,8 @@ Section
   File "${STAGE}/p6k.exe"
   File "${STAGE}/default1.htm"
   File "${STAGE}/使用说明.txt"
+  File "${STAGE}/更新说明.txt"
+  File "${STAGE}/LICENSE.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "${SHORTCUT}" "$INSTDIR\sorvan.exe"
   Call WriteUninstallEntry
@@ -93,6 +96,50 @@ Function WriteUninstallEntry
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 FunctionEnd
 
+;------------------------------------------------------------------------------
+; The ".p6k" file type, written at install as sorvan.exe writes it on every
+; start, so a container opens with a double-click right after a silent install
+; or a finish page whose "运行" was unticked. The uninstaller's
+; un.ForgetFileTypeIfOurs below takes it away again.
+;------------------------------------------------------------------------------
+Section "-FileType"
+  Call RegisterFileType
+SectionEnd
+
+; The keys and values of the program's own registration (app/shell_registration.cpp):
+; the type with its icon and commands for the program's short path, and
+; ".p6k" only when no other program owns it, in the user's classes or the
+; machine's.
+Function RegisterFileType
+  GetFullPathName /SHORT $0 "$INSTDIR\sorvan.exe"
+  ${If} $0 == ""
+    StrCpy $0 "$INSTDIR\sorvan.exe"
+  ${EndIf}
+  WriteRegStr HKCU "${FILE_TYPE_KEY}" "" "${FILE_TYPE_ID}"
+  WriteRegStr HKCU "${FILE_TYPE_KEY}\DefaultIcon" "" "$0,1"
+  WriteRegStr HKCU "${FILE_TYPE_KEY}\shell\open\command" "" '$0 "%1"'
+  WriteRegStr HKCU "${FILE_TYPE_KEY}\shell\print\command" "" '$0 /p "%1"'
+  WriteRegStr HKCU "${FILE_TYPE_KEY}\shell\printto\command" "" '$0 /pt "%1" "%2" "%3" "%4"'
+  ReadRegStr $1 HKCU "${EXTENSION_KEY}" ""
+  ReadRegStr $2 HKLM "Software\Classes\.p6k" ""
+  StrCpy $3 1
+  ${If} $1 != ""
+  ${AndIf} $1 != "${FILE_TYPE_ID}"
+    StrCpy $3 0
+  ${EndIf}
+  ${If} $2 != ""
+  ${AndIf} $2 != "${FILE_TYPE_ID}"
+    StrCpy $3 0
+  ${EndIf}
+  ${If} $3 == 1
+    WriteRegStr HKCU "${EXTENSION_KEY}" "" "${FILE_TYPE_ID}"
+    WriteRegStr HKCU "${EXTENSION_KEY}\ShellNew" "NullFile" ""
+  ${EndIf}
+  ; SHCNE_ASSOCCHANGED: Explorer shows the type's icon and command at once.
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+FunctionEnd
+;------------------------------------------------------------------------------
+
 Section "Uninstall"
   SetShellVarContext current
   ; Before the files go: the program's short path is read from the disk.
@@ -105,6 +152,8 @@ Section "Uninstall"
   Delete "$INSTDIR\p6k.exe"
   Delete "$INSTDIR\default1.htm"
   Delete "$INSTDIR\使用说明.txt"
+  Delete "$INSTDIR\更新说明.txt"
+  Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\uninstall.exe"
   ; Only an empty folder goes: whatever the user put there stays.
   RMDir "$INSTDIR"

@@ -1,8 +1,9 @@
 // The installer in a Wine prefix made for these tests alone, as on a new
-// user's Windows: a silent install puts the files, the Start-menu shortcut and
-// the uninstall entry in place; the installed program starts and registers
-// ".p6k"; a silent uninstall takes all of it away again, and leaves another
-// program's ".p6k" and another copy's registration alone.
+// user's Windows: a silent install puts the files (with the build's time),
+// the Start-menu shortcut, the uninstall entry and the ".p6k" registration in
+// place; the installed program starts and registers ".p6k" alike; a silent
+// uninstall takes all of it away again, and leaves another program's ".p6k"
+// and another copy's registration alone.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
@@ -72,11 +73,16 @@ TEST_F(InstallTest, SilentInstallPutsFilesShortcutAndEntryInPlace) {
   ASSERT_EQ(Install(), 0);
   const std::wstring folder = DefaultInstallFolder();
   DWORD bytes = 0;
+  std::optional<std::int64_t> epoch = SourceDateEpoch();
+  ASSERT_TRUE(epoch.has_value()) << "SOURCE_DATE_EPOCH is not set";
   for (const std::wstring& name : ReleaseFiles()) {
     SCOPED_TRACE(Utf8(name));
     std::optional<std::string> installed = ReadWholeFile(folder + L"\\" + name);
     ASSERT_TRUE(installed.has_value());
     EXPECT_TRUE(installed == ReadWholeFile(StagedFile(name))) << "differs from the staged file";
+    // The installer keeps the time each file had when it was built; it arrives
+    // rounded down to an even second, as in a zip.
+    EXPECT_EQ(LastWriteTime(folder + L"\\" + name), *epoch - *epoch % 2);
     bytes += static_cast<DWORD>(installed->size());
   }
   std::optional<std::string> uninstaller = ReadWholeFile(folder + L"\\uninstall.exe");
@@ -114,6 +120,31 @@ TEST_F(InstallTest, InstallerAsksForNoElevation) {
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos) << manifest;
 }
 
+// A container opens with a double-click right after a silent install, before
+// the program was ever started; its first start then writes the same values.
+TEST_F(InstallTest, SilentInstallRegistersP6kAsAStartDoes) {
+  ASSERT_EQ(Install(), 0);
+  const std::wstring exe = DefaultInstallFolder() + L"\\sorvan.exe";
+  const std::wstring shortExe = ShortPathOf(exe);
+  struct Value { std::wstring key; std::wstring expected; } values[] = {
+      {kExtensionKey, L"SORVANProgrammer.File"},
+      {kTypeKey, L"SORVANProgrammer.File"},
+      {kTypeKey + L"\\DefaultIcon", shortExe + L",1"},
+      {kOpenCommandKey, OpenCommandFor(exe)},
+      {kTypeKey + L"\\shell\\print\\command", shortExe + L" /p \"%1\""},
+      {kTypeKey + L"\\shell\\printto\\command", shortExe + L" /pt \"%1\" \"%2\" \"%3\" \"%4\""},
+  };
+  for (const Value& v : values) EXPECT_EQ(ReadString(HKEY_CURRENT_USER, v.key), v.expected) << Utf8(v.key);
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kExtensionKey + L"\\ShellNew", L"NullFile"), std::wstring());
+
+  ASSERT_EQ(StartAndClose(exe), 0);
+  for (const Value& v : values) EXPECT_EQ(ReadString(HKEY_CURRENT_USER, v.key), v.expected) << Utf8(v.key);
+
+  EXPECT_EQ(Uninstall(), 0);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kExtensionKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTypeKey));
+}
+
 TEST_F(InstallTest, InstalledProgramStartsAndRegistersP6k) {
   ASSERT_EQ(Install(), 0);
   const std::wstring exe = DefaultInstallFolder() + L"\\sorvan.exe";
@@ -144,6 +175,8 @@ TEST_F(InstallTest, AnotherProgramsP6kStays) {
   WriteString(HKEY_CURRENT_USER, L"Software\\Classes\\Other.File\\shell\\open\\command",
               L"C:\\other\\viewer.exe \"%1\"");
   ASSERT_EQ(Install(), 0);
+  // The installer, as the program, writes its own type and leaves ".p6k" alone.
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kExtensionKey), std::wstring(L"Other.File"));
   ASSERT_EQ(StartAndClose(DefaultInstallFolder() + L"\\sorvan.exe"), 0);
   ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, kTypeKey));  // the program writes its own type all the same
 

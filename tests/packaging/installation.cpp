@@ -1,6 +1,7 @@
 #include "tests/packaging/installation.h"
 
 #include <objbase.h>
+#include <stdlib.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -46,16 +47,50 @@ long RunToEnd(std::wstring commandLine, DWORD timeoutMs) {
   return code;
 }
 
-std::wstring SetupProgram() { return WideText(WinePath(SORVAN_SETUP)); }
+namespace {
+
+// scripts/package.sh points the tests at the release: SORVAN_DIST is its
+// folder and SORVAN_WIN32_BUILD_DIR the tree that staged its files.
+std::string FromEnvironment(const char* name, const std::string& otherwise) {
+  const char* value = std::getenv(name);
+  return value && *value ? value : otherwise;
+}
+
+}  // namespace
+
+std::string SetupFile() {
+  std::string dist = FromEnvironment("SORVAN_DIST", "");
+  return dist.empty() ? SORVAN_SETUP : dist + "/Tavrel-" SORVAN_VERSION "-setup.exe";
+}
+
+std::wstring SetupProgram() { return WideText(WinePath(SetupFile())); }
 
 std::wstring StagedFile(const std::wstring& name) {
-  return WideText(WinePath(SORVAN_STAGE_DIR)) + L"\\" + name;
+  std::string tree = FromEnvironment("SORVAN_WIN32_BUILD_DIR", "");
+  std::string stage = tree.empty() ? SORVAN_STAGE_DIR : tree + "/packaging/windows/stage";
+  return WideText(WinePath(stage)) + L"\\" + name;
 }
 
 const std::vector<std::wstring>& ReleaseFiles() {
   static const std::vector<std::wstring> files = {L"sorvan.exe", L"p6k.exe", L"default1.htm",
-                                                  L"使用说明.txt"};
+                                                  L"使用说明.txt", L"更新说明.txt", L"LICENSE.txt"};
   return files;
+}
+
+std::optional<std::int64_t> SourceDateEpoch() {
+  const char* value = std::getenv("SOURCE_DATE_EPOCH");
+  if (!value || !*value) return std::nullopt;
+  return std::strtoll(value, nullptr, 10);
+}
+
+std::optional<std::int64_t> LastWriteTime(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  ULARGE_INTEGER ticks;
+  ticks.LowPart = data.ftLastWriteTime.dwLowDateTime;
+  ticks.HighPart = data.ftLastWriteTime.dwHighDateTime;
+  // 100-nanosecond ticks since 1601 to seconds since 1970.
+  return static_cast<std::int64_t>(ticks.QuadPart / 10000000) - 11644473600LL;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,10 +17,17 @@
 long RunToEnd(std::wstring commandLine, DWORD timeoutMs = 120000);
 
 // The installer of this build, and the files it installs, as staged for it.
+// scripts/package.sh points them at the release (SORVAN_DIST).
+std::string SetupFile();  // as the Linux side names it
 std::wstring SetupProgram();
 std::wstring StagedFile(const std::wstring& name);
-// The four files of a release, without the uninstaller.
+// The six files of a release, without the uninstaller.
 const std::vector<std::wstring>& ReleaseFiles();
+
+// The build's SOURCE_DATE_EPOCH, which every file in the installer carries.
+std::optional<std::int64_t> SourceDateEpoch();
+// A file's last write time in seconds since 1970, or nothing.
+std::optional<std::int64_t> LastWriteTime(const std::wstring& path);
 
 // %LOCALAPPDATA%\Programs\Tavrel, the folder a silent install chooses.
 std::wstring DefaultInstallFolder();

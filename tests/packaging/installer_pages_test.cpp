@@ -92,7 +92,7 @@ class InstallerPagesTest : public ::testing::Test {
 };
 
 TEST_F(InstallerPagesTest, InstallAndUninstallInSimplifiedChinese) {
-  SorvanProcess setup(WinePath(SORVAN_SETUP), std::string());
+  SorvanProcess setup(WinePath(SetupFile()), std::string());
   ASSERT_TRUE(setup.started());
   HWND wizard = setup.WaitForWindow(kProduct + L" 安装");
   ASSERT_NE(wizard, nullptr);
@@ -102,6 +102,13 @@ TEST_F(InstallerPagesTest, InstallAndUninstallInSimplifiedChinese) {
   ASSERT_TRUE(shown);
   EXPECT_EQ(CurrentText(GetDlgItem(wizard, kNext)), L"下一步(&N) >");
   EXPECT_EQ(CurrentText(GetDlgItem(wizard, kCancel)), L"取消(&C)");
+
+  // The licence, to be accepted before anything is installed.
+  Click(wizard, kNext);
+  shown = WaitForPage(wizard, L"我接受(&I)");
+  Snapshot(wizard, "installer_licence");
+  ASSERT_TRUE(shown);
+  EXPECT_TRUE(Shows(wizard, L"许可证协议"));
 
   Click(wizard, kNext);
   shown = WaitForPage(wizard, DefaultInstallFolder());
