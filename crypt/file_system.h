@@ -63,6 +63,9 @@ class FileSystem {
   virtual bool DeleteAbandoned(const std::string& path) = 0;
   // Anything at all under that name: file, folder, link.
   virtual bool Exists(const std::string& path) = 0;
+  // The size of the file path names, its last part never followed; 0 for
+  // anything else. A run's share of bytes is shown from these.
+  virtual std::uint64_t SizeOf(const std::string& path) = 0;
   // The open file still stands at path, unchanged since stamp was taken.
   virtual bool Unchanged(FileHandle file, const std::string& path, const FileStamp& stamp) = 0;
   // Removes the open file from path; on Windows the removal is done when the

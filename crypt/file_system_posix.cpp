@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "crypt/file_system.h"
+#include "crypt/path_facts.h"
 #include "crypt/sole_opener_posix.h"
 
 namespace {
@@ -319,6 +320,8 @@ class PosixFileSystem : public FileSystem {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
   }
+
+  std::uint64_t SizeOf(const std::string& path) override { return SizeOfPath(path); }
 
   bool Unchanged(FileHandle file, const std::string& path, const FileStamp& stamp) override {
     if (m_changes.SawChange(Fd(file))) return false;

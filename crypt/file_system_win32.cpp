@@ -2,6 +2,7 @@
 
 #include "platform/ansi_text.h"
 #include "crypt/file_system.h"
+#include "crypt/path_facts.h"
 #include "crypt/win32_paths.h"
 
 namespace {
@@ -169,6 +170,8 @@ class Win32FileSystem : public FileSystem {
     std::wstring wide = win32_paths::LongPath(path);
     return !wide.empty() && GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
+
+  std::uint64_t SizeOf(const std::string& path) override { return SizeOfPath(path); }
 
   // Nobody else could write, rename or remove the file while it was open;
   // the comparison still catches what a back door (a mapping made before the

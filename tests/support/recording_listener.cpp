@@ -60,7 +60,7 @@ bool FaultyFileSystem::Then(Op op, bool succeeded) {
 }
 
 bool FaultyFileSystem::OpenExisting(const std::string& path, FileHandle& file) {
-  return !Fails(Op::Open) && m_real.OpenExisting(path, file);
+  return !Fails(Op::Open) && Then(Op::Open, m_real.OpenExisting(path, file));
 }
 bool FaultyFileSystem::Stamp(FileHandle file, FileStamp& stamp) {
   return !Fails(Op::Stamp) && m_real.Stamp(file, stamp);
@@ -85,7 +85,7 @@ bool FaultyFileSystem::Flush(FileHandle file) {
 bool FaultyFileSystem::Close(FileHandle file) {
   // The handle is closed all the same: a failed close still releases it.
   bool fail = Fails(Op::Close);
-  return m_real.Close(file) && !fail;
+  return Then(Op::Close, m_real.Close(file)) && !fail;
 }
 MoveResult FaultyFileSystem::MoveNoReplace(const std::string& from, const std::string& to) {
   if (Fails(Op::Move)) return MoveResult::Failed;
@@ -110,5 +110,11 @@ bool FaultyFileSystem::Unchanged(FileHandle file, const std::string& path,
   return !Fails(Op::Unchanged) && m_real.Unchanged(file, path, stamp);
 }
 bool FaultyFileSystem::DeleteOpened(FileHandle file, const std::string& path) {
-  return !Fails(Op::DeleteOpened) && m_real.DeleteOpened(file, path);
+  return !Fails(Op::DeleteOpened) && Then(Op::DeleteOpened, m_real.DeleteOpened(file, path));
+}
+std::uint64_t FaultyFileSystem::SizeOf(const std::string& path) {
+  if (Fails(Op::Size)) return 0;
+  std::uint64_t size = m_real.SizeOf(path);
+  Then(Op::Size, true);
+  return size;
 }

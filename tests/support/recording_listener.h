@@ -42,12 +42,13 @@ const char* StatusName(RowStatus status);
 
 // Wraps the native file system and fails chosen operations: the Nth call
 // (counting from 1) of the named kind, or every call when n is 0. A test may
-// also act, as another program would, right after an operation succeeded.
+// also act, as another program would, right after an operation succeeded, or
+// hold the run there.
 class FaultyFileSystem : public FileSystem {
  public:
   enum class Op {
     Open, Stamp, Read, Create, Write, Flush, Close, Move, Delete, Exists, Unchanged, DeleteOpened,
-    List, DeleteAbandoned, Count
+    List, DeleteAbandoned, Size, Count
   };
   void FailOn(Op op, int n = 0) { m_failOp = op; m_failAt = n; m_armed = true; }
   void After(Op op, std::function<void()> action) { m_afterOp = op; m_after = std::move(action); }
@@ -67,6 +68,7 @@ class FaultyFileSystem : public FileSystem {
   bool Exists(const std::string& path) override;
   bool Unchanged(FileHandle file, const std::string& path, const FileStamp& stamp) override;
   bool DeleteOpened(FileHandle file, const std::string& path) override;
+  std::uint64_t SizeOf(const std::string& path) override;
 
  private:
   bool Fails(Op op);
