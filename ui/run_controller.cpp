@@ -1,16 +1,15 @@
 #include "ui/run_controller.h"
 
-#include "crypt/path_facts.h"
-
 namespace {
 
 // Measured on the worker: the window's thread never waits for the disk.
 void TellRowSizes(const RunJob& job) {
+  FileSystem& fs = job.settings.fileSystem ? *job.settings.fileSystem : NativeFileSystem();
   std::vector<std::uint64_t> sizes;
   sizes.reserve(job.settings.rows.size());
   for (const std::string& row : job.settings.rows) {
     if (job.settings.stop && job.settings.stop->Requested()) break;
-    sizes.push_back(SizeOfPath(row));
+    sizes.push_back(fs.SizeOf(row));
   }
   job.listener->RowsSized(sizes);
 }
@@ -55,6 +54,11 @@ bool RunController::Start(RunKind kind, std::vector<std::string> rows, std::uint
   m_job.settings.stop = &m_stop;
   m_job.listener = m_queue.get();
   m_buttons.Off();
+  // The last run's end, and any stop asked of it, were seen before this
+  // press could come: from here on an end or a stop is this run's own,
+  // however long the worker takes to tell its start.
+  m_display->BeginRun();
+  m_stop.Clear();
   m_worker = m_startWorker(&RunThreadProc, &m_job);
   if (!m_worker) {
     m_buttons.On();
@@ -71,9 +75,10 @@ void RunController::ShowFacts() {
   // instead cost more than the burst: turning it back on makes the list
   // measure every row (13 ms at 20,000 rows under Wine, at every look).
   m_queue->Replay(*m_display);
-  if (m_display->RunHasEnded()) m_buttons.On();
+  bool ended = m_display->RunHasEnded();
+  if (ended) m_buttons.On();
   m_display->ShowPending();
-  if (m_display->RunHasEnded()) ReleaseWorker();
+  if (ended) ReleaseWorker();
 }
 
 void RunController::StopAndWait(const std::function<bool()>& pump) {
@@ -90,8 +95,9 @@ void RunController::StopAndWait(const std::function<bool()>& pump) {
   ReleaseWorker();
 }
 
-// The worker's last act is telling the run's end, so the wait is short; what
-// it sends to this thread meanwhile is carried out.
+// Only once the run's end was shown, or a stop waited for the worker: its
+// last act is telling that end, so the wait is short. What it sends to this
+// thread meanwhile is carried out.
 void RunController::ReleaseWorker() {
   if (!m_worker) return;
   KillTimer(m_window, kFactsTimer);

@@ -25,6 +25,10 @@ class RunDisplay : public WindowRunListener {
 
   RunDisplay(ListView& list, ProgressBar& bar, TaskbarProgress* taskbar = nullptr);
 
+  // On the press, before the worker exists: the end of the run before is
+  // forgotten, so only this run's end counts.
+  void BeginRun() { m_ended = false; }
+
   void RowsSized(const std::vector<std::uint64_t>& sizes) override;
   void RunStarted(RunKind run) override;
   void BytesDone(int row, std::uint64_t done, std::uint64_t total) override;
