@@ -13,10 +13,15 @@
 #
 #   bash bench/window.sh
 #
+# Last, a second run in one window: SECOND_RUN_FILES files encrypted, then
+# decrypted in the same window while window_run watches that the buttons
+# stay off until the last row ends, the rows move and "关于" opens when
+# clicked meanwhile.
+#
 # Settings through the environment: RUNS (5), SMALL_FILES (400), SMALL_BYTES
 # (3000), MANY_FILES (20000), MANY_BYTES (1024), MANY_RUNS (3), LARGE_FILES
-# (2), LARGE_MIB (96), BENCH_DIR (a folder on the disk to measure, default
-# /var/tmp). A count of 0 leaves its case out.
+# (2), LARGE_MIB (96), SECOND_RUN_FILES (6000), BENCH_DIR (a folder on the
+# disk to measure, default /var/tmp). A count of 0 leaves its case out.
 set -euo pipefail
 shopt -s inherit_errexit
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -28,6 +33,7 @@ MANY_BYTES="${MANY_BYTES:-1024}"
 MANY_RUNS="${MANY_RUNS:-3}"
 LARGE_FILES="${LARGE_FILES:-2}"
 LARGE_MIB="${LARGE_MIB:-96}"
+SECOND_RUN_FILES="${SECOND_RUN_FILES:-6000}"
 source "$ROOT/scripts/wine-env.sh"
 WIN="$ROOT/$(windows_tree)"
 echo "The window and p6k.exe on $SORVAN_WINE_ARCH: $SORVAN_WINE_ARCH_REASON"
@@ -60,18 +66,23 @@ minus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a - b }'; }
 winpath() { echo "Z:${1//\//\\}"; }
 settle() { sync -f "$WORK"; }
 
+# Starts sorvan.exe and drops a folder on its list; sets program and dropped.
+open_and_drop() {
+  wine "$WIN/sorvan.exe" >/dev/null 2>&1 &
+  program=$!
+  local at; at="$(wine "$WIN/bench/window_run.exe" where)"
+  dropped=$(now)
+  "$DROP" ${at//$'\r'/} "$1" >/dev/null
+}
+
 # One run of the window over a fresh copy of the master folder: prints the
 # run's seconds, the seconds until the buttons went off, the seconds from
 # the drop until the list held every row, and the longest the list took to
 # answer meanwhile.
 window_run() {
-  local master="$1" count="$2" folder="$WORK/window"
+  local master="$1" count="$2" folder="$WORK/window" program dropped
   rm -rf "$folder"; cp -r "$master" "$folder"; settle
-  wine "$WIN/sorvan.exe" >/dev/null 2>&1 &
-  local program=$!
-  local at; at="$(wine "$WIN/bench/window_run.exe" where)"
-  local dropped; dropped=$(now)
-  "$DROP" ${at//$'\r'/} "$folder" >/dev/null
+  open_and_drop "$folder"
   local filled answer
   read -r filled answer <<<"$(wine "$WIN/bench/window_run.exe" filled "$count" | tr -d '\r')"
   local seconds; seconds="$(wine "$WIN/bench/window_run.exe" run "$count" encrypt | tr -d '\r')"
@@ -132,3 +143,17 @@ echo "window benchmark under Wine, $RUNS runs each ($MANY_RUNS for the many file
 measure "$SMALL_FILES files of $SMALL_BYTES bytes" "$WORK/small" "$SMALL_FILES" "$RUNS"
 measure "$MANY_FILES files of $MANY_BYTES bytes" "$WORK/many" "$MANY_FILES" "$MANY_RUNS"
 measure "$LARGE_FILES files of $LARGE_MIB MiB" "$WORK/large" "$LARGE_FILES" "$RUNS"
+
+# The decryption after an encryption in one window, watched.
+if ((SECOND_RUN_FILES > 0)); then
+  mkdir -p "$WORK/second"
+  for ((i = 0; i < SECOND_RUN_FILES; i++)); do head -c 1024 /dev/urandom >"$WORK/second/f$i.bin"; done
+  echo "$SECOND_RUN_FILES files of 1024 bytes, encrypted and then decrypted in one window:"
+  open_and_drop "$WORK/second"
+  wine "$WIN/bench/window_run.exe" run "$SECOND_RUN_FILES" encrypt >/dev/null
+  watched=0
+  wine "$WIN/bench/window_run.exe" watch "$SECOND_RUN_FILES" decrypt | tr -d '\r' || watched=1
+  wine "$WIN/bench/window_run.exe" close >/dev/null
+  wait "$program" || true
+  ((watched == 0)) || { echo "the second run was not shown as it worked" >&2; exit 1; }
+fi
