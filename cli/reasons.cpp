@@ -1,79 +1,62 @@
 #include "cli/reasons.h"
 
-#include "crypt/container_format.h"
+#include "crypt/row_reason.h"
 
 namespace {
 
-struct OutcomeReason {
-  Outcome outcome;
-  const char* encrypt;
-  const char* decrypt;  // nullptr: the same words as encrypt
-};
-
-const OutcomeReason kOutcomeReasons[] = {
-    {Outcome::TooLarge, "larger than the 1,056 MiB (0x42000000 bytes) a file may have",
-     "holds more than the 1,056 MiB (0x42000000 bytes) a file may have"},
-    {Outcome::NamedAsContainer, "its name already ends in p6k, so it is taken for a container",
-     nullptr},
-    {Outcome::RecognisedByTrailer, "already a container made with this password", nullptr},
-    {Outcome::NotNamedAsContainer, nullptr, "not a container: its name does not end in p6k"},
-    {Outcome::MarkerMismatch, nullptr, "wrong password, or not a container"},
-    {Outcome::TagMismatch, nullptr, "wrong password, or a damaged container"},
-    {Outcome::UnsafeExtension, nullptr,
-     "the extension stored in it cannot be part of a file name"},
-    {Outcome::ExtensionNotRestorable,
-     "its extension could not be stored so that decrypting gives it back", nullptr},
-    {Outcome::NameNotConvertible, "the name cannot be written in code page 936",
-     "the stored extension cannot be written as a file name here"},
-    {Outcome::NameTaken,
-     "the container's name exists already (another file of this base name?); nothing was replaced",
-     "the restored name exists already; nothing was replaced"},
-    {Outcome::CreateFailed, "the container could not be created in this folder",
-     "the restored file could not be created in this folder"},
-    {Outcome::ReadFailed, "reading the file failed", nullptr},
-    {Outcome::WriteFailed, "writing the container failed (is the disk full?)",
-     "writing the restored file failed (is the disk full?)"},
-    {Outcome::DeleteFailed,
-     "the container is written, but the original is not removable; both are kept",
-     "the file is restored, but the container is not removable; both are kept"},
-    {Outcome::SourceChanged,
-     "another program changed the file meanwhile; the container and the changed file are kept",
-     "another program changed the container meanwhile; both files are kept"},
-    {Outcome::Stopped, "stopped before it was done; the file is as it was", nullptr},
-};
-
-struct OpenReason {
-  OpenFailure failure;
-  const char* reason;
-};
-
-const OpenReason kOpenReasons[] = {
-    {OpenFailure::Missing, "no such file"},
-    {OpenFailure::UnderAFile, "a folder was expected, but a part of the path is a file"},
-    {OpenFailure::Folder, "a folder whose files could not be listed"},
-    {OpenFailure::Link, "a link, which is never followed"},
-    {OpenFailure::Special, "not a regular file"},
-    {OpenFailure::Refused,
-     "cannot be opened for writing (read-only, in use by another program, or not permitted)"},
-};
-
-std::string OpenFailedReason(OpenFailure failure) {
-  for (const OpenReason& r : kOpenReasons)
-    if (r.failure == failure) return r.reason;
-  return "cannot be opened";
+const char* Words(Reason reason) {
+  switch (reason) {
+    case Reason::None: return "";
+    case Reason::Failed: return "failed";
+    case Reason::FileTooLarge: return "larger than the 1,056 MiB (0x42000000 bytes) a file may have";
+    case Reason::ContainerTooLarge:
+      return "holds more than the 1,056 MiB (0x42000000 bytes) a file may have";
+    case Reason::NamedAsContainer: return "its name already ends in p6k, so it is taken for a container";
+    case Reason::AlreadyEncrypted: return "already a container made with this password";
+    case Reason::NotNamedAsContainer: return "not a container: its name does not end in p6k";
+    case Reason::WrongPassword: return "wrong password, or not a container";
+    case Reason::Damaged: return "wrong password, or a damaged container";
+    case Reason::UnsafeExtension: return "the extension stored in it cannot be part of a file name";
+    case Reason::ExtensionNotRestorable:
+      return "its extension could not be stored so that decrypting gives it back";
+    case Reason::NameNotInCodePage: return "the name cannot be written in code page 936";
+    case Reason::ExtensionNotAName: return "the stored extension cannot be written as a file name here";
+    case Reason::ContainerNameTaken:
+      return "the container's name exists already (another file of this base name?); nothing was "
+             "replaced";
+    case Reason::RestoredNameTaken: return "the restored name exists already; nothing was replaced";
+    case Reason::ContainerNotCreated: return "the container could not be created in this folder";
+    case Reason::RestoredNotCreated: return "the restored file could not be created in this folder";
+    case Reason::ReadFailed: return "reading the file failed";
+    case Reason::ContainerNotWritten: return "writing the container failed (is the disk full?)";
+    case Reason::RestoredNotWritten: return "writing the restored file failed (is the disk full?)";
+    case Reason::SourceNotRemoved:
+      return "the container is written, but the original is not removable; both are kept";
+    case Reason::ContainerNotRemoved:
+      return "the file is restored, but the container is not removable; both are kept";
+    case Reason::SourceChanged:
+      return "another program changed the file meanwhile; the container and the changed file are "
+             "kept";
+    case Reason::ContainerChanged:
+      return "another program changed the container meanwhile; both files are kept";
+    case Reason::Stopped: return "stopped before it was done; the file is as it was";
+    case Reason::Missing: return "no such file";
+    case Reason::UnderAFile: return "a folder was expected, but a part of the path is a file";
+    case Reason::Folder: return "a folder whose files could not be listed";
+    case Reason::Link: return "a link, which is never followed";
+    case Reason::Special: return "not a regular file";
+    case Reason::Refused:
+      return "cannot be opened for writing (read-only, in use by another program, or not "
+             "permitted)";
+    case Reason::NotOpened: return "cannot be opened";
+  }
+  return "failed";
 }
 
 }  // namespace
 
 std::string RowReason(RunKind run, const RowResult& result) {
-  if (StatusOf(run, result.outcome) == RowStatus::Success) return std::string();
-  if (result.outcome == Outcome::OpenFailed) return OpenFailedReason(result.openFailure);
-  for (const OutcomeReason& r : kOutcomeReasons) {
-    if (r.outcome != result.outcome) continue;
-    const char* words = run == RunKind::Decrypt && r.decrypt ? r.decrypt : r.encrypt;
-    if (words) return words;
-  }
-  return "failed";
+  return Words(ReasonOf(run, result));
 }
 
 std::string LeftOutReason(LeftOut::Why why) {
