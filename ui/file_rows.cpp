@@ -2,6 +2,7 @@
 
 #include "crypt/outcome.h"
 #include "res/resource.h"
+#include "ui/reason_text.h"
 #include "ui/row_look.h"
 #include "ui/status_text.h"
 #include "ui/win32/resource_text.h"
@@ -25,7 +26,7 @@ void SetUpFileList(ListView& list, ImageList& images) {
   int first = static_cast<int>(width * 0.8);
   list.InsertColumn(0, LoadText(IDS_COLUMN_FILE), first);
   list.InsertColumn(1, LoadText(IDS_COLUMN_STATUS), width - first - GetSystemMetrics(SM_CXVSCROLL));
-  list.SetExtendedStyle(0xFFFFFFFF, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  list.SetExtendedStyle(0xFFFFFFFF, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   list.SetBkColor(RGB(247, 247, 255));
   list.SetTextColor(RGB(0, 0, 0));
 
@@ -49,8 +50,25 @@ void AddReadyRow(ListView& list, const std::string& path) {
 }
 
 void ShowReady(ListView& list, int row) {
-  list.SetItemImage(row, kReadyImage);
+  ShowRowImage(list, row, kReadyImage, Reason::None);
   list.SetItemText(row, 1, ReadyText());
+}
+
+void ShowRowImage(ListView& list, int row, int image, Reason reason) {
+  list.SetItemImage(row, image, static_cast<LPARAM>(reason));
+}
+
+Reason ReasonOfRow(const ListView& list, int row) {
+  return static_cast<Reason>(list.GetItemData(row));
+}
+
+void FillReasonTip(const ListView& list, NMLVGETINFOTIPW& tip) {
+  Reason reason = ReasonOfRow(list, tip.iItem);
+  if (reason == Reason::None || !tip.pszText || tip.cchTextMax <= 0) return;
+  std::wstring text = ReasonText(reason);
+  std::size_t room = static_cast<std::size_t>(tip.cchTextMax) - 1;
+  text.copy(tip.pszText, room < text.size() ? room : text.size());
+  tip.pszText[room < text.size() ? room : text.size()] = L'\0';
 }
 
 namespace {

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "crypt/row_reason.h"
 #include "ui/win32/image_list.h"
 #include "ui/win32/list_view.h"
 
 // The rows of the main window's file list: column 0 a file's full path,
-// column 1 its status, and an image (0 tick, 1 grey disc, 2 cross).
+// column 1 its status, and an image (0 tick, 1 grey disc, 2 cross); a row
+// that did not succeed keeps why, which its tip tells.
 
 // Columns, look and the row images; once, while the window initialises.
 void SetUpFileList(ListView& list, ImageList& images);
@@ -20,6 +22,14 @@ void AddReadyRow(ListView& list, const std::string& path);
 void ShowReady(ListView& list, int row);
 // Every row so.
 void ResetRows(ListView& list);
+
+// A row's image, with why the row did not succeed (Reason::None when it did)
+// kept in the row for its tip.
+void ShowRowImage(ListView& list, int row, int image, Reason reason);
+Reason ReasonOfRow(const ListView& list, int row);
+// LVN_GETINFOTIP: pointed at, a row that did not succeed tells why; any
+// other row keeps the list's own tip (its whole text, when it is cut short).
+void FillReasonTip(const ListView& list, NMLVGETINFOTIPW& tip);
 
 // NM_CUSTOMDRAW: rows in alternating shades by index.
 LRESULT DrawRow(NMLVCUSTOMDRAW& draw);

@@ -1,5 +1,6 @@
 #include "ui/run_display.h"
 
+#include "ui/file_rows.h"
 #include "ui/progress_steps.h"
 #include "ui/row_look.h"
 #include "ui/status_text.h"
@@ -39,7 +40,7 @@ void RunDisplay::RowFinished(int row, const RowResult& result) {
       // An output that stood before its source could not go was shown as a
       // success a moment before the failure replaced it.
       if (!result.outputPath.empty()) ShowOutputInPlace(row, result.outputPath);
-      ShowFailure(row, result.shownPath, result.outcome);
+      ShowFailure(row, result);
       break;
   }
   SetBar(m_position);
@@ -71,16 +72,16 @@ void RunDisplay::ScrollToLastSuccess(bool now) {
   m_hasScrolled = true;
 }
 
-void RunDisplay::ShowFailure(int row, const std::string& path, Outcome outcome) {
-  m_list.SetItemImage(row, static_cast<int>(ImageOf(outcome)));
-  m_list.SetItemText(row, 0, path);
-  m_list.SetItemText(row, 1, StatusText(StatusOf(m_run, outcome)));
+void RunDisplay::ShowFailure(int row, const RowResult& result) {
+  ShowRowImage(m_list, row, static_cast<int>(ImageOf(result.outcome)), ReasonOf(m_run, result));
+  m_list.SetItemText(row, 0, result.shownPath);
+  m_list.SetItemText(row, 1, StatusText(StatusOf(m_run, result.outcome)));
 }
 
 void RunDisplay::ShowOutputInPlace(int row, const std::string& outputPath) {
   m_list.SetItemText(row, 0, outputPath);
   m_list.SetItemText(row, 1, StatusText(RowStatus::Success));
-  m_list.SetItemImage(row, static_cast<int>(RowImage::Tick));
+  ShowRowImage(m_list, row, static_cast<int>(RowImage::Tick), Reason::None);
   m_scrollTo = row;
 }
 

@@ -42,7 +42,7 @@ class RunDisplay : public WindowRunListener {
 
  private:
   void ScrollToLastSuccess(bool now);
-  void ShowFailure(int row, const std::string& path, Outcome outcome);
+  void ShowFailure(int row, const RowResult& result);
   void ShowOutputInPlace(int row, const std::string& outputPath);
   void SetBar(int position);
 

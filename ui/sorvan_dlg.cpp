@@ -159,6 +159,11 @@ bool CSorvanDlg::OnNotify(NMHDR* header, LRESULT& result) {
     result = 0;
     return true;
   }
+  if (header->code == LVN_GETINFOTIPW) {
+    FillReasonTip(m_wndFileList, *reinterpret_cast<NMLVGETINFOTIPW*>(header));
+    result = 0;
+    return true;
+  }
   if (header->code == NM_CUSTOMDRAW) {
     result = DrawRow(*reinterpret_cast<NMLVCUSTOMDRAW*>(header));
     return true;

@@ -57,6 +57,14 @@ TEST(Runs, EncryptThenDecryptShowEachOutcome) {
                            {dir / "taken.txt", kNameTaken, kCross},
                            {dir / "held.txt", kFailed, kCross},
                        }));
+  // Pointed at, a row that did not succeed says why.
+  EXPECT_EQ(ui.RowTips(), (std::vector<std::wstring>{
+                              L"", L"", L"",
+                              L"文件名已以 p6k 结尾，被当作加密文件",
+                              L"已是用这个密码加密过的文件",
+                              L"加密文件的名称已存在（同一基本名的另一个文件？），没有替换任何文件",
+                              L"无法以写入方式打开（只读、被其他程序占用或没有权限）",
+                          }));
   EXPECT_EQ(ReadBytes(dir / "plain.p6k"), ContainerFromLayout(PatternBytes(5000), "txt", DeriveKey("pw")));
   EXPECT_EQ(ReadBytes(dir / "taken.p6k"), std::string("in the way"));
   ui.Screenshot("main-after-run");
@@ -73,6 +81,13 @@ TEST(Runs, EncryptThenDecryptShowEachOutcome) {
                            {dir / "taken.txt", kNotEncrypted, kCross},
                            {dir / "held.txt", kNotEncrypted, kCross},
                        }));
+  EXPECT_EQ(ui.RowTips(), (std::vector<std::wstring>{
+                              L"", L"", L"",
+                              L"密码错误，或不是加密文件",
+                              L"不是加密文件：文件名不以 p6k 结尾",
+                              L"不是加密文件：文件名不以 p6k 结尾",
+                              L"不是加密文件：文件名不以 p6k 结尾",
+                          }));
   EXPECT_EQ(ReadBytes(dir / "plain.txt"), PatternBytes(5000));
   EXPECT_EQ(ReadBytes(dir / cjk), std::string("double-byte name"));
   EXPECT_EQ(ReadBytes(dir / "empty.dat"), std::string());
@@ -85,6 +100,7 @@ TEST(Runs, EncryptThenDecryptShowEachOutcome) {
   EXPECT_EQ(rows[0].path, dir / "late.txt");
   for (auto& r : rows) EXPECT_EQ(r.status, kReady);
   for (auto& r : rows) EXPECT_EQ(r.image, kDot);
+  for (auto& tip : ui.RowTips()) EXPECT_EQ(tip, L"") << "a ready row has nothing to explain";
 }
 
 // Under Wine a Unix link looks like an ordinary file, and the system lists a

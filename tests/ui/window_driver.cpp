@@ -173,6 +173,25 @@ std::vector<Row> WindowDriver::Rows() {
   return rows;
 }
 
+std::vector<std::wstring> WindowDriver::RowTips() {
+  std::vector<std::wstring> tips;
+  HWND list = item(IDC_FILE_LIST);
+  int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    wchar_t text[INFOTIPSIZE] = L"";
+    NMLVGETINFOTIPW tip = {};
+    tip.hdr.hwndFrom = list;
+    tip.hdr.idFrom = IDC_FILE_LIST;
+    tip.hdr.code = LVN_GETINFOTIPW;
+    tip.pszText = text;
+    tip.cchTextMax = INFOTIPSIZE;
+    tip.iItem = row;
+    SendMessageW(m_window, WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&tip));
+    tips.push_back(text);
+  }
+  return tips;
+}
+
 void WindowDriver::SetRowLook(int row, int image, const std::wstring& status) {
   ListOfTheWindow list(item(IDC_FILE_LIST));
   list.SetItemImage(row, image);

@@ -92,6 +92,9 @@ class WindowDriver {
   void ClickList(int row);
 
   std::vector<Row> Rows();
+  // Each row's tip as the list asks the window for it when the pointer rests
+  // on the row: empty where the window adds nothing to the list's own.
+  std::vector<std::wstring> RowTips();
   // A row's image and status text set by hand, as a finished run leaves them.
   void SetRowLook(int row, int image, const std::wstring& status);
   // The row whose path is this (ignoring case), or -1.

@@ -57,6 +57,21 @@ class ListView : public Control {
     item.iImage = image;
     return Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
   }
+  // The image with the number the row keeps for its owner, in one call.
+  bool SetItemImage(int row, int image, LPARAM data) {
+    LVITEMW item = {};
+    item.mask = LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = row;
+    item.iImage = image;
+    item.lParam = data;
+    return Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+  }
+  LPARAM GetItemData(int row) const {
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    return Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam : 0;
+  }
   int GetItemImage(int row) const {
     LVITEMW item = {};
     item.mask = LVIF_IMAGE;
