@@ -53,6 +53,8 @@ const OpenReason kOpenReasons[] = {
     {OpenFailure::Folder, "a folder whose files could not be listed"},
     {OpenFailure::Link, "a link, which is never followed"},
     {OpenFailure::Special, "not a regular file"},
+    {OpenFailure::SystemFolder,
+     "under the system folder, which a 32-bit program on 64-bit Windows cannot reach"},
     {OpenFailure::Refused,
      "cannot be opened for writing (read-only, in use by another program, or not permitted)"},
 };
