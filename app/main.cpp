@@ -3,7 +3,11 @@
 #include <windows.h>
 
 #include "app/sorvan_app.h"
+#include "platform/system_library.h"
 
 CSorvanApp theApp;
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunApplication(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  system_library::NarrowSearchToSystemFolder();
+  return RunApplication();
+}

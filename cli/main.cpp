@@ -15,6 +15,9 @@
 #include "crypt/stop_request.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
+#ifdef _WIN32
+#include "platform/system_library.h"
+#endif
 
 namespace {
 
@@ -68,6 +71,9 @@ bool ReportLeftOut(const std::vector<LeftOut>& leftOut) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  system_library::NarrowSearchToSystemFolder();
+#endif
   // Standard output on a character device (a console, a terminal, /dev/null)
   // starts unbuffered, and Wine's C runtime then writes a row's line one
   // character at a time, each a request to its server. Fully buffered, each

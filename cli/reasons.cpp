@@ -45,6 +45,8 @@ const char* Words(Reason reason) {
     case Reason::Folder: return "a folder whose files could not be listed";
     case Reason::Link: return "a link, which is never followed";
     case Reason::Special: return "not a regular file";
+    case Reason::SystemFolder:
+      return "under the system folder, which a 32-bit program on 64-bit Windows cannot reach";
     case Reason::Refused:
       return "cannot be opened for writing (read-only, in use by another program, or not "
              "permitted)";

@@ -10,6 +10,7 @@ enum class OpenFailure {
   Folder,      // a folder (one that could not be listed, or came as a row)
   Link,        // a link, which a run never follows
   Special,     // a device, pipe or socket
+  SystemFolder,  // under the system folder, which WOW64 would swap for another
   Refused,     // a regular file that the system would not open for writing:
                // read-only, held by another program, or not permitted
 };

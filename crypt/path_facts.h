@@ -47,5 +47,10 @@ class FolderReader {
 // anything else. A share of a run's bytes is shown from these.
 std::uint64_t SizeOfPath(const std::string& path);
 
+// True when a 32-bit process on 64-bit Windows would be sent to another
+// folder for path (System32 is SysWOW64 to it): every file operation on it
+// fails. Always false elsewhere.
+bool IsRedirectedSystemPath(const std::string& path);
+
 // True when both paths name one and the same existing file.
 bool SameFile(const std::string& a, const std::string& b);

@@ -114,3 +114,7 @@ bool SameFile(const std::string& a, const std::string& b) {
   return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
          first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
 }
+
+bool IsRedirectedSystemPath(const std::string& path) {
+  return win32_paths::UnderRedirectedSystemFolder(path);
+}

@@ -34,6 +34,7 @@ Reason WhyNotOpenedReason(OpenFailure failure) {
     case OpenFailure::Folder: return Reason::Folder;
     case OpenFailure::Link: return Reason::Link;
     case OpenFailure::Special: return Reason::Special;
+    case OpenFailure::SystemFolder: return Reason::SystemFolder;
     case OpenFailure::Refused: return Reason::Refused;
     case OpenFailure::None: break;
   }

@@ -37,6 +37,7 @@ enum class Reason {
   Folder,
   Link,
   Special,
+  SystemFolder,
   Refused,
   NotOpened,
 };

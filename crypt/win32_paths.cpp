@@ -1,5 +1,6 @@
 #include "crypt/win32_paths.h"
 
+#include "crypt/system_folder_win32.h"
 #include "platform/ansi_text.h"
 
 #include <vector>
@@ -90,6 +91,16 @@ bool HasPartTheSystemTrims(const std::wstring& path) {
 }  // namespace
 
 std::wstring LongPath(const std::wstring& path) {
+  std::wstring longPath = LongPathAsWritten(path);
+  return system_folder::RedirectedHere(longPath) ? std::wstring() : longPath;
+}
+
+bool UnderRedirectedSystemFolder(const std::string& path) {
+  std::wstring wide = ansi_text::ToWide(path);
+  return !wide.empty() && system_folder::RedirectedHere(FullPath(wide));
+}
+
+std::wstring LongPathAsWritten(const std::wstring& path) {
   const std::wstring verbatim = L"\\\\?\\";
   if (path.compare(0, verbatim.size(), verbatim) == 0) return path;
   if (path.empty() || path.find_first_of(L"?*") != std::wstring::npos ||

@@ -15,8 +15,17 @@ namespace win32_paths {
 // another file (Linux, and Wine with it, allows such names).
 std::wstring LongPath(const std::string& path);
 
-// The same for a path that is already UTF-16.
+// The same for a path that is already UTF-16. Empty too for a path that a
+// 32-bit process on 64-bit Windows would be sent elsewhere for (see
+// system_folder_win32.h): every operation on it fails, and none reaches
+// another file.
 std::wstring LongPath(const std::wstring& path);
+
+// LongPath without the check of the system folder.
+std::wstring LongPathAsWritten(const std::wstring& path);
+
+// True when path is refused because of where WOW64 would send it.
+bool UnderRedirectedSystemFolder(const std::string& path);
 
 // True when the opened file or folder is what its own name in its own folder
 // names, and not reached through a link or junction. Attributes do not tell:

@@ -38,14 +38,25 @@ wineserver() { "$SORVAN_WINESERVER" "$@"; }
 
 # Creates the prefix once: code page 936 comes from LANG; Managed=N gives
 # windows their own captions without a window manager.
+# Wine draws the caption's buttons with the Marlett font. Debian's Wine does
+# not look for its own fonts (fonts-wine) in /usr/share/wine/fonts, so without
+# a copy in the prefix the buttons show the letters "0" and "r" of another
+# font instead of their glyphs.
+provide_caption_font() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [[ -f /usr/share/wine/fonts/marlett.ttf && -d "$fonts" ]] || return 0
+  [[ -f "$fonts/marlett.ttf" ]] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+}
+
 prepare_wine_prefix() {
-  if [[ -f "$WINEPREFIX/.sorvan-ready" ]]; then return; fi
+  if [[ -f "$WINEPREFIX/.sorvan-ready" ]]; then provide_caption_font; return; fi
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wine wineboot -i >/dev/null 2>&1 || true
   wineserver -w
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   wineserver -w
+  provide_caption_font
   touch "$WINEPREFIX/.sorvan-ready"
 }
 

@@ -6,6 +6,7 @@
 #include "platform/ansi_text.h"
 #include "crypt/path_facts.h"
 #include "res/resource.h"
+#include "ui/stored_link_target.h"
 #include "ui/win32/resource_text.h"
 
 CFileDropList::CFileDropList() {
@@ -30,11 +31,25 @@ bool CFileDropList::ConfigureDrops(const DropSettings& settings) {
 
 namespace {
 
+// A target stored with environment variables, expanded by us: the shell would
+// expand %ProgramFiles% as a 32-bit process sees it, the "(x86)" folder.
+bool ExpandedRawTarget(IShellLinkW& link, wchar_t (&buffer)[MAX_PATH]) {
+  WIN32_FIND_DATAW found;
+  if (link.GetPath(buffer, MAX_PATH, &found, SLGP_RAWPATH) != S_OK || !wcschr(buffer, L'%'))
+    return false;
+  std::wstring expanded = ExpandStoredTarget(buffer);
+  if (expanded.empty() || expanded.size() >= MAX_PATH) return false;
+  expanded.copy(buffer, expanded.size());
+  buffer[expanded.size()] = L'\0';
+  return true;
+}
+
 // The target a loaded shortcut stores, in UTF-16. Its item list comes first:
 // Wine keeps the stored path only in the code page, as the look-alike of a
 // name the code page cannot hold, while the list keeps every name whole.
 std::wstring StoredTarget(IShellLinkW& link) {
   wchar_t buffer[MAX_PATH] = L"";
+  if (ExpandedRawTarget(link, buffer)) return buffer;
   PIDLIST_ABSOLUTE items = nullptr;
   if (link.GetIDList(&items) == S_OK && items) {
     bool named = SHGetPathFromIDListW(items, buffer) != FALSE;

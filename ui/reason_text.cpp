@@ -37,6 +37,7 @@ UINT TextId(Reason reason) {
     case Reason::Folder: return IDS_REASON_FOLDER;
     case Reason::Link: return IDS_REASON_LINK;
     case Reason::Special: return IDS_REASON_SPECIAL;
+    case Reason::SystemFolder: return IDS_REASON_SYSTEM_FOLDER;
     case Reason::Refused: return IDS_REASON_REFUSED;
     case Reason::NotOpened: return IDS_REASON_NOT_OPENED;
   }

@@ -12,6 +12,7 @@
 #include <unistd.h>
 #endif
 
+#include <cstdio>
 #include <memory>
 
 #include "tests/support/run_helpers.h"
@@ -55,6 +56,43 @@ TEST(SourceChanges, AStampDiffersInAnyOfItsParts) {
 }
 
 #ifndef _WIN32
+
+// The name may come to stand for another file while the open source itself
+// is left untouched: its folder renamed away and a new folder of the same
+// name made with a new file in it, as a sync tool or a second program might.
+// No change event reaches the source (nothing happened to it) and its stamp
+// is as read, so only the check that the name still stands for the open
+// file, by its file number, keeps the newcomer from being removed. (On
+// Windows the source is opened without sharing deletion, which keeps such a
+// swap out, and the name is checked again when the source is removed.)
+TEST(SourceChanges, ANameThatComesToStandForAnotherFileIsKeptWithIt) {
+  for (bool encrypt : {true, false}) {
+    SCOPED_TRACE(encrypt ? "encrypt" : "decrypt");
+    ScratchDir dir;
+    const std::string box = dir / "box", moved = dir / "box-old";
+    MakeFolder(box);
+    RowFile file = RowFiles(dir)[encrypt ? 0 : 1];
+    const std::string leaf = file.source.substr(dir.path().size());
+    const std::string outputLeaf = file.output.substr(dir.path().size());
+    file.source = box + "/" + leaf;
+    file.output = box + "/" + outputLeaf;
+    WriteBytes(file.source, file.bytes);
+    bool swapped = false;
+    FaultyFileSystem fs;
+    fs.After(Op::Move, [&] {
+      swapped = std::rename(box.c_str(), moved.c_str()) == 0;
+      MakeFolder(box);
+      WriteBytes(file.source, "the newcomer");
+    });
+    RecordingListener view = RunRow(file, fs);
+    ASSERT_TRUE(swapped);
+    EXPECT_EQ(view.rows[0].status, RowStatus::Failed);
+    EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::SourceChanged});
+    EXPECT_EQ(ReadBytes(file.source), "the newcomer") << "the newcomer is lost";
+    EXPECT_TRUE(ReadBytes(moved + "/" + leaf) == file.bytes) << "the source is lost";
+    EXPECT_TRUE(PathExists(moved + "/" + outputLeaf));
+  }
+}
 
 // The changes another program makes once the output stands in place, before
 // the source is removed. The stamp taken at the open sees none of the last two

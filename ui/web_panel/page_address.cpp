@@ -1,6 +1,7 @@
 #include "ui/web_panel/page_address.h"
 
 #include "platform/ansi_text.h"
+#include "platform/system_library.h"
 #include "ui/win32/program_path.h"
 
 #include <vector>
@@ -10,7 +11,7 @@
 BOOL SystemIsNetworkAlive(DWORD* flags) {
   using IsNetworkAliveProc = BOOL(WINAPI*)(LPDWORD);
   static IsNetworkAliveProc probe = [] {
-    HMODULE sens = LoadLibraryW(L"sensapi.dll");
+    HMODULE sens = system_library::Load(L"sensapi.dll");
     return sens ? reinterpret_cast<IsNetworkAliveProc>(
                       reinterpret_cast<void*>(GetProcAddress(sens, "IsNetworkAlive")))
                 : nullptr;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/ansi_text.h"
+#include "platform/system_library.h"
 #include "ui/web_panel/browser_ids.h"
 
 namespace {
@@ -22,7 +23,7 @@ AtlAxGetControlProc g_getControl = nullptr;
 
 bool InitWebPanelHosting() {
   if (g_getControl) return true;
-  HMODULE atl = LoadLibraryW(L"atl.dll");
+  HMODULE atl = system_library::Load(L"atl.dll");
   if (!atl) return false;
   auto init = reinterpret_cast<AtlAxWinInitProc>(
       reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
