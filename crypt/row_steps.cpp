@@ -99,6 +99,12 @@ RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work) {
 
 namespace {
 
+// Whether the row ends with its source removed, once its output stands.
+bool SourceGoes(const FileWork& work) {
+  return work.outcome == Outcome::Done ||
+         (work.outcome == Outcome::AlreadyInPlace && work.sourceGoesBesideExisting);
+}
+
 // A row whose work is done and whose end waits for its group.
 struct PendingRow {
   int row;
@@ -148,6 +154,9 @@ void RunRows(RunListener& listener, const RunSettings& settings, RunKind run, Fi
     FileWork work = step(fs, path, settings, [&](std::uint64_t done, std::uint64_t total) {
       listener.BytesDone(row, done, total);
     });
+    // A row that waits on nothing lets its file go at once: a later row of the
+    // group may have to open it (a container beside the source it came from).
+    if (!work.staged && !SourceGoes(work)) CloseSource(fs, work);
     const bool stopped = work.outcome == Outcome::Stopped;
     if (work.staged) {
       ++stagedFiles;
