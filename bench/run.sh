@@ -130,10 +130,10 @@ flushes_per_file() {
 }
 grouped_e=() grouped_d=() single_e=() single_d=()
 for ((i = 0; i < RUNS; i++)); do
-  read -r a b < <(small_run "$P6K")
-  read -r c d < <(small_run "$PER_FILE")
-  grouped_e+=("$a") grouped_d+=("$b") single_e+=("$c") single_d+=("$d")
-  echo "  small run $((i + 1)): grouped $a s + $b s, per file $c s + $d s"
+  read -r ge gd < <(small_run "$P6K")
+  read -r se sd < <(small_run "$PER_FILE")
+  grouped_e+=("$ge") grouped_d+=("$gd") single_e+=("$se") single_d+=("$sd")
+  echo "  small run $((i + 1)): grouped $ge s + $gd s, per file $se s + $sd s"
 done
 small_e=$(median "${grouped_e[@]}") small_d=$(median "${grouped_d[@]}")
 per_e=$(median "${single_e[@]}") per_d=$(median "${single_d[@]}")
