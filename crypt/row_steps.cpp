@@ -105,27 +105,64 @@ bool SourceGoes(const FileWork& work) {
          (work.outcome == Outcome::AlreadyInPlace && work.sourceGoesBesideExisting);
 }
 
-// A row whose work is done and whose end waits for its group.
-struct PendingRow {
-  int row;
-  std::string path;
-  FileWork work;
-};
+// The rows whose ends wait for their group's outputs to be made durable.
+class RowGroup {
+ public:
+  RowGroup(FileSystem& fs, RunListener& listener) : m_fs(fs), m_listener(listener) {}
 
-// The group's outputs placed together, then each row's end, in row order.
-void EndGroup(FileSystem& fs, RunListener& listener, std::vector<PendingRow>& group) {
-  std::vector<FileWork*> works;
-  for (PendingRow& pending : group) works.push_back(&pending.work);
-  PlaceTogether(fs, works);
-  for (PendingRow& pending : group) {
-    const FileWork& work = pending.work;
-    bool inPlace = work.outcome == Outcome::Done || work.outcome == Outcome::AlreadyInPlace;
-    if (inPlace && work.bytesWhenPlaced)
-      listener.BytesDone(pending.row, work.bytesWhenPlaced, work.bytesWhenPlaced);
-    listener.RowFinished(pending.row, FinishRow(fs, pending.path, pending.work));
+  // A group never spans folders: one flush of its folder covers its names.
+  void EnterFolder(const std::string& folder) {
+    if (folder != m_folder) End();
+    m_folder = folder;
   }
-  group.clear();
-}
+
+  // A row that waits on nothing lets its file go at once: a later row of the
+  // group may have to open it (a container beside the source it came from).
+  void Add(int row, const std::string& path, FileWork work) {
+    if (!work.staged && !SourceGoes(work)) CloseSource(m_fs, work);
+    if (work.staged) {
+      ++m_stagedFiles;
+      m_stagedBytes += work.job.dataLength;
+    }
+    m_rows.push_back(PendingRow{row, path, std::move(work)});
+  }
+
+  // Rows that wait on no output are told at once.
+  bool Full(const RunSettings& settings) const {
+    return m_stagedFiles == 0 || m_stagedFiles >= settings.groupFiles ||
+           m_stagedBytes >= settings.groupBytes;
+  }
+
+  // The outputs placed together, then each row's end, in row order.
+  void End() {
+    std::vector<FileWork*> works;
+    for (PendingRow& pending : m_rows) works.push_back(&pending.work);
+    PlaceTogether(m_fs, works);
+    for (PendingRow& pending : m_rows) {
+      const FileWork& work = pending.work;
+      bool inPlace = work.outcome == Outcome::Done || work.outcome == Outcome::AlreadyInPlace;
+      if (inPlace && work.bytesWhenPlaced)
+        m_listener.BytesDone(pending.row, work.bytesWhenPlaced, work.bytesWhenPlaced);
+      m_listener.RowFinished(pending.row, FinishRow(m_fs, pending.path, pending.work));
+    }
+    m_rows.clear();
+    m_stagedFiles = 0;
+    m_stagedBytes = 0;
+  }
+
+ private:
+  struct PendingRow {
+    int row;
+    std::string path;
+    FileWork work;
+  };
+  FileSystem& m_fs;
+  RunListener& m_listener;
+  std::vector<PendingRow> m_rows;
+  std::string m_folder;
+  std::size_t m_stagedFiles = 0;
+  std::uint64_t m_stagedBytes = 0;
+};
 
 }  // namespace
 
@@ -135,43 +172,24 @@ void RunRows(RunListener& listener, const RunSettings& settings, RunKind run, Fi
   // A folder's leftovers are looked for once per run, at its first row:
   // listing it again for each of its rows would cost a run of many rows dear.
   std::set<std::string> swept;
-  std::vector<PendingRow> group;
-  std::string groupFolder;
-  std::size_t stagedFiles = 0;
-  std::uint64_t stagedBytes = 0;
+  RowGroup group(fs, listener);
   for (int row = 0; row < static_cast<int>(settings.rows.size()); ++row) {
     if (settings.stop && settings.stop->Requested()) break;
     const std::string& path = settings.rows[row];
     std::string folder = SplitPath(path, settings.rules).directory;
-    if (folder != groupFolder) {
-      EndGroup(fs, listener, group);
-      stagedFiles = 0;
-      stagedBytes = 0;
-      groupFolder = folder;
-    }
+    group.EnterFolder(folder);
     listener.RowStarted(row, path);
     if (swept.insert(folder).second) RemoveAbandonedTemporaries(fs, folder);
     FileWork work = step(fs, path, settings, [&](std::uint64_t done, std::uint64_t total) {
       listener.BytesDone(row, done, total);
     });
-    // A row that waits on nothing lets its file go at once: a later row of the
-    // group may have to open it (a container beside the source it came from).
-    if (!work.staged && !SourceGoes(work)) CloseSource(fs, work);
     const bool stopped = work.outcome == Outcome::Stopped;
-    if (work.staged) {
-      ++stagedFiles;
-      stagedBytes += work.job.dataLength;
-    }
-    group.push_back(PendingRow{row, path, std::move(work)});
-    // Rows that wait on no output are told at once.
-    if (stopped || stagedFiles == 0 || stagedFiles >= settings.groupFiles ||
-        stagedBytes >= settings.groupBytes || (settings.stop && settings.stop->Requested())) {
-      EndGroup(fs, listener, group);
-      stagedFiles = 0;
-      stagedBytes = 0;
-    }
+    group.Add(row, path, std::move(work));
+    // A stop is honoured once the group's rows already written are finished.
+    if (stopped || group.Full(settings) || (settings.stop && settings.stop->Requested()))
+      group.End();
     if (stopped) break;
   }
-  EndGroup(fs, listener, group);
+  group.End();
   listener.RunEnded(run);
 }
