@@ -8,18 +8,22 @@
 #
 # Settings through the environment: P6K (the binary), BENCH_DIR (a folder on
 # the disk to measure, not tmpfs; default /var/tmp), SIZE_MIB, RUNS,
-# SMALL_FILES. It needs about four times SIZE_MIB of free space.
+# SMALL_FILES, P6K_PER_FILE (the tool built to make each file durable on its
+# own). It needs about four times SIZE_MIB of free space.
 set -euo pipefail
 shopt -s inherit_errexit
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 P6K="${P6K:-$ROOT/build/native/p6k}"
+PER_FILE="${P6K_PER_FILE:-$ROOT/build/native/bench/p6k_per_file}"
 SIZE_MIB="${SIZE_MIB:-1024}"
 RUNS="${RUNS:-5}"
 SMALL_FILES="${SMALL_FILES:-2000}"
 TIME=/usr/bin/time  # GNU time, for the peak resident set
 
 [[ -x "$P6K" ]] || { echo "no $P6K: build first (bash scripts/build.sh)" >&2; exit 1; }
+[[ -x "$PER_FILE" ]] || { echo "no $PER_FILE: build first (bash scripts/build.sh)" >&2; exit 1; }
 P6K="$(realpath "$P6K")"
+PER_FILE="$(realpath "$PER_FILE")"
 [[ -x "$TIME" ]] || { echo "no GNU time: apt-get install time" >&2; exit 1; }
 
 WORK="$(mktemp -d "${BENCH_DIR:-/var/tmp}/p6k-bench.XXXXXX")"
@@ -93,14 +97,50 @@ d=$(median "${decrypt[@]}")
 rss_e=$(sort -n rss-encrypt.txt | tail -1)
 rss_d=$(sort -n rss-decrypt.txt | tail -1)
 
-mkdir small
-head -c $((SMALL_FILES * 4096)) /dev/urandom >blob
-split -b 4096 -a 5 -d blob small/f
-rm blob
-settle
-small_e=$(timed_p6k encrypt small)
-settle
-small_d=$(timed_p6k decrypt small)
+# Many small files: the tool as built, which makes outputs durable in groups,
+# against the same tool making each file durable on its own (groups of one,
+# the per-file discipline), on the same files in the same run, interleaved.
+fresh_small() {
+  rm -rf small
+  mkdir small
+  head -c $((SMALL_FILES * 4096)) /dev/urandom >blob
+  split -b 4096 -a 5 -d blob small/f
+  rm blob
+  settle
+}
+# Seconds for encrypting the folder, then for decrypting it back.
+small_run() {
+  local t0 t1 t2
+  fresh_small
+  t0=$(now)
+  "$1" encrypt small >/dev/null
+  t1=$(now)
+  settle
+  t2=$(now)
+  "$1" decrypt small >/dev/null
+  echo "$(elapsed "$t0" "$t1") $(elapsed "$t2" "$(now)")"
+}
+# Flush calls per file (fsync, fdatasync, syncfs) of one encryption, by strace.
+flushes_per_file() {
+  command -v strace >/dev/null || { echo "n/a"; return; }
+  fresh_small
+  strace -f -c -o counts.txt -e trace=fsync,fdatasync,syncfs "$1" encrypt small >/dev/null
+  awk -v n="$SMALL_FILES" '$NF ~ /^(fsync|fdatasync|syncfs)$/ { c += $4 }
+    END { printf "%.3f", c / n }' counts.txt
+}
+grouped_e=() grouped_d=() single_e=() single_d=()
+for ((i = 0; i < RUNS; i++)); do
+  read -r ge gd < <(small_run "$P6K")
+  read -r se sd < <(small_run "$PER_FILE")
+  grouped_e+=("$ge") grouped_d+=("$gd") single_e+=("$se") single_d+=("$sd")
+  echo "  small run $((i + 1)): grouped $ge s + $gd s, per file $se s + $sd s"
+done
+small_e=$(median "${grouped_e[@]}") small_d=$(median "${grouped_d[@]}")
+per_e=$(median "${single_e[@]}") per_d=$(median "${single_d[@]}")
+flushes_grouped=$(flushes_per_file "$P6K")
+flushes_single=$(flushes_per_file "$PER_FILE")
+rm -rf small
+rate() { awk -v n="$SMALL_FILES" -v t="$1" 'BEGIN { printf "%.0f", n / t }'; }
 
 cat <<REPORT
 
@@ -110,7 +150,8 @@ Medians of $RUNS runs on a $SIZE_MIB MiB file:
   decrypt                     $d s   ratio $(ratio "$d" "$f")   (fastest $(minimum "${decrypt[@]}") s; target <= 1.15)
 Peak resident set (GNU time, largest of all runs):
   encrypt $((rss_e / 1024)) MiB ($rss_e KiB), decrypt $((rss_d / 1024)) MiB ($rss_d KiB)   (target <= 32 MiB)
-$SMALL_FILES files of 4 KiB:
-  encrypt $(awk -v n="$SMALL_FILES" -v t="$small_e" 'BEGIN { printf "%.0f", n / t }') files/s ($small_e s)
-  decrypt $(awk -v n="$SMALL_FILES" -v t="$small_d" 'BEGIN { printf "%.0f", n / t }') files/s ($small_d s)
+$SMALL_FILES files of 4 KiB, medians of $RUNS runs, grouped flushes against each file on its own:
+  encrypt $(rate "$small_e") files/s ($small_e s) against $(rate "$per_e") files/s ($per_e s)   time ratio $(ratio "$small_e" "$per_e")   (target <= 0.4)
+  decrypt $(rate "$small_d") files/s ($small_d s) against $(rate "$per_d") files/s ($per_d s)   time ratio $(ratio "$small_d" "$per_d")   (target <= 0.4)
+  flush calls per file (fsync, fdatasync, syncfs; strace): $flushes_grouped grouped, $flushes_single on its own
 REPORT

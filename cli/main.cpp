@@ -103,6 +103,10 @@ int main(int argc, char** argv) {
   settings.rows = WithoutPasswordFile(std::move(expansion.rows), args.passwordFile);
   settings.key = DeriveKey(*password.bytes);
   settings.stop = &stop;
+#ifdef P6K_FLUSH_GROUP_FILES
+  // The benchmark's build of the tool, with groups of this many files.
+  settings.groupFiles = P6K_FLUSH_GROUP_FILES;
+#endif
   ConsoleView view(args.kind, static_cast<int>(settings.rows.size()), IsTerminal(stderr), stop);
   RunBatch(args.kind, view, settings);
 

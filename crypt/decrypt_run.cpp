@@ -27,10 +27,10 @@ FileWork WriteRestored(FileSystem& fs, const std::string& path, const RestoreRul
   // The total counts the whole container, trailer included: the trailer's
   // bytes count as done once the restored file stands.
   if (bytesDone) job.onBytes = [&](std::uint64_t done) { bytesDone(done, length); };
-  work.outcome = WriteOutput(fs, job);
-  work.outputPath = job.finalPath;
-  bool restored = work.outcome == Outcome::Done || work.outcome == Outcome::AlreadyInPlace;
-  if (restored && bytesDone) bytesDone(length, length);
+  StageInWork(fs, std::move(job), work);
+  if (!bytesDone) return work;
+  if (work.staged) work.bytesWhenPlaced = length;
+  else if (work.outcome == Outcome::AlreadyInPlace) bytesDone(length, length);
   return work;
 }
 

@@ -40,11 +40,10 @@ FileWork WriteContainer(FileSystem& fs, const std::string& path, const RunSettin
   job.finalPath = naming.containerPath;
   job.stop = settings.stop;
   job.onBytes = [&](std::uint64_t done) { bytesDone(done, length); };
-  work.outcome = WriteOutput(fs, job);
   // A run that died before removing this source left its container: the
-  // source goes now, through the same guarded removal.
-  if (work.outcome == Outcome::AlreadyInPlace) work.outcome = Outcome::Done;
-  work.outputPath = job.finalPath;
+  // source goes, through the same guarded removal.
+  work.sourceGoesBesideExisting = true;
+  StageInWork(fs, std::move(job), work);
   return work;
 }
 

@@ -47,11 +47,20 @@ class FileSystem {
   virtual CreateResult CreateNew(const std::string& path, FileHandle likeFile,
                                  FileHandle& file) = 0;
   virtual bool Write(FileHandle file, const void* data, std::size_t size) = 0;
+  // Makes the file's data durable.
   virtual bool Flush(FileHandle file) = 0;
+  // Makes the data of several files in one folder durable at once, with as
+  // few flushes of the drive as the platform allows.
+  virtual bool FlushTogether(const std::vector<FileHandle>& files) = 0;
   virtual bool Close(FileHandle file) = 0;
   // Renames without ever replacing what is at to, and makes the rename
   // durable; a rename that cannot be made durable is undone (Failed).
   virtual MoveResult MoveNoReplace(const std::string& from, const std::string& to) = 0;
+  // The same rename, durable only once SyncNames has made the names of its
+  // folder durable: a group of renames in one folder shares that flush.
+  virtual MoveResult RenameNoReplace(const std::string& from, const std::string& to) = 0;
+  // Makes the names in the folder of path durable.
+  virtual bool SyncNames(const std::string& path) = 0;
   // Removes a file of our own making (a temporary file).
   virtual bool Delete(const std::string& path) = 0;
   // The names in folder ("" = the current folder), whatever each is.

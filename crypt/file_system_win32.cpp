@@ -2,6 +2,7 @@
 
 #include "platform/ansi_text.h"
 #include "crypt/file_system.h"
+#include "crypt/group_flush_win32.h"
 #include "crypt/path_facts.h"
 #include "crypt/win32_paths.h"
 
@@ -109,6 +110,12 @@ class Win32FileSystem : public FileSystem {
 
   bool Flush(FileHandle file) override { return FlushFileBuffers(Handle(file)) != FALSE; }
 
+  bool FlushTogether(const std::vector<FileHandle>& files) override {
+    std::vector<HANDLE> handles;
+    for (FileHandle file : files) handles.push_back(Handle(file));
+    return group_flush::FlushTogether(handles, group_flush::SystemFlushBuffersFileEx());
+  }
+
   bool Close(FileHandle file) override { return CloseHandle(Handle(file)) != FALSE; }
 
   MoveResult MoveNoReplace(const std::string& from, const std::string& to) override {
@@ -124,6 +131,14 @@ class Win32FileSystem : public FileSystem {
       Sleep(50);
     }
   }
+
+  // NTFS logs a rename and a later removal in the order they were made, so
+  // no removal that follows can outlive the rename in a crash.
+  MoveResult RenameNoReplace(const std::string& from, const std::string& to) override {
+    return MoveNoReplace(from, to);
+  }
+
+  bool SyncNames(const std::string&) override { return true; }
 
   bool Delete(const std::string& path) override {
     std::wstring wide = win32_paths::LongPath(path);

@@ -52,49 +52,22 @@ Outcome Transfer(FileSystem& fs, const OutputJob& job, FileHandle out) {
   if (job.stop && job.stop->Requested()) return Outcome::Stopped;
   if (!job.tail.empty() && !fs.Write(out, job.tail.data(), job.tail.size()))
     return Outcome::WriteFailed;
-  return fs.Flush(out) ? Outcome::Done : Outcome::WriteFailed;
+  return Outcome::Done;
 }
 
-// The temporary file, written, flushed and moved to its final name: Done, or
-// NameTaken when the move found the name taken, or the failure on the way.
-Outcome WriteThroughTemporary(FileSystem& fs, const OutputJob& job) {
-  std::string temporary;
-  FileHandle out = 0;
-  if (CreateTemporary(fs, job, temporary, out) != CreateResult::Created)
-    return Outcome::CreateFailed;
-  Outcome outcome = Transfer(fs, job, out);
-  // The temporary file stays open, and so held, until it has its final name:
-  // a sweep by another run must never take it from under the move. The flush
-  // has told every write error; the close only lets the hold go.
-  if (outcome == Outcome::Done) {
-    MoveResult moved = fs.MoveNoReplace(temporary, job.finalPath);
-    if (moved == MoveResult::Moved) {
-      fs.Close(out);
-      return Outcome::Done;
-    }
-    outcome = moved == MoveResult::Taken ? Outcome::NameTaken : Outcome::WriteFailed;
-  }
-  // A taken name is found only once the temporary file is written, so its
-  // removal is part of rows that did not fail: a removal refused once (a
-  // scanner that opened the new file, say) is tried again once nothing of
-  // this run holds the file.
-  bool removed = fs.Delete(temporary);
-  fs.Close(out);
-  if (!removed) fs.Delete(temporary);
-  return outcome;
+// A taken name is found only once the temporary file is written, so its
+// removal is part of rows that did not fail: a removal refused once (a
+// scanner that opened the new file, say) is tried again once nothing of
+// this run holds the file.
+void Discard(FileSystem& fs, const StagedOutput& staged) {
+  bool removed = fs.Delete(staged.temporary);
+  fs.Close(staged.file);
+  if (!removed) fs.Delete(staged.temporary);
 }
 
-}  // namespace
-
-Outcome WriteOutput(FileSystem& fs, const OutputJob& job) {
-  // A free name is the rule, and the move, which never replaces, finds a
-  // taken one. A probe first would cost every row: under Wine a name that
-  // does not exist is looked for through the whole folder. Only an output
-  // larger than one buffer is probed for, as writing it in vain would cost
-  // more than the probe.
-  if (job.dataLength > kTransferBufferSize && fs.Exists(job.finalPath))
-    return CompareWithExisting(fs, job);
-  Outcome outcome = WriteThroughTemporary(fs, job);
+// How a row whose output did not reach its name ends: as the file under the
+// name makes it end, if there is one.
+Outcome Settle(FileSystem& fs, const OutputJob& job, Outcome outcome) {
   if (outcome == Outcome::NameTaken) {
     OutputJob compared = job;
     compared.onBytes = nullptr;  // the bytes were told as they were written
@@ -104,6 +77,60 @@ Outcome WriteOutput(FileSystem& fs, const OutputJob& job) {
   // it would have ended had the name been probed for first.
   if (outcome != Outcome::Done && fs.Exists(job.finalPath)) return CompareWithExisting(fs, job);
   return outcome;
+}
+
+}  // namespace
+
+Outcome StageOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged) {
+  // A free name is the rule, and the move, which never replaces, finds a
+  // taken one. A probe first would cost every row: under Wine a name that
+  // does not exist is looked for through the whole folder. Only an output
+  // larger than one buffer is probed for, as writing it in vain would cost
+  // more than the probe.
+  if (job.dataLength > kTransferBufferSize && fs.Exists(job.finalPath))
+    return CompareWithExisting(fs, job);
+  if (CreateTemporary(fs, job, staged.temporary, staged.file) != CreateResult::Created)
+    return Settle(fs, job, Outcome::CreateFailed);
+  Outcome outcome = Transfer(fs, job, staged.file);
+  if (outcome == Outcome::Done) return outcome;
+  Discard(fs, staged);
+  return Settle(fs, job, outcome);
+}
+
+// The temporary file stays open, and so held, until it has its final name:
+// a sweep by another run must never take it from under the move. The flush
+// has told every write error; the close only lets the hold go.
+Outcome PlaceOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged,
+                    MoveDurability durability) {
+  MoveResult moved = durability == MoveDurability::ByItself
+                         ? fs.MoveNoReplace(staged.temporary, job.finalPath)
+                         : fs.RenameNoReplace(staged.temporary, job.finalPath);
+  if (moved == MoveResult::Moved) {
+    fs.Close(staged.file);
+    return Outcome::Done;
+  }
+  return DropOutput(fs, job, staged,
+                    moved == MoveResult::Taken ? Outcome::NameTaken : Outcome::WriteFailed);
+}
+
+Outcome DropOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged, Outcome why) {
+  Discard(fs, staged);
+  return Settle(fs, job, why);
+}
+
+Outcome UnplaceOutput(FileSystem& fs, const OutputJob& job, const StagedOutput& staged) {
+  if (fs.RenameNoReplace(job.finalPath, staged.temporary) != MoveResult::Moved)
+    return Outcome::Done;
+  if (!fs.Delete(staged.temporary)) fs.Delete(staged.temporary);
+  return Outcome::WriteFailed;
+}
+
+Outcome WriteOutput(FileSystem& fs, const OutputJob& job) {
+  StagedOutput staged;
+  Outcome outcome = StageOutput(fs, job, staged);
+  if (outcome != Outcome::Done) return outcome;
+  if (!fs.Flush(staged.file)) return DropOutput(fs, job, staged, Outcome::WriteFailed);
+  return PlaceOutput(fs, job, staged, MoveDurability::ByItself);
 }
 
 bool IsTemporaryName(const std::string& name) {

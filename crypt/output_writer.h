@@ -24,9 +24,41 @@ struct OutputJob {
   const StopRequest* stop = nullptr;
 };
 
-// Done when the output stands complete under finalPath; AlreadyInPlace when
-// the name held this very output before; otherwise NameTaken, CreateFailed,
+// An output written in full under its temporary name, not yet durable, and
+// still open (and so held) until it has its final name.
+struct StagedOutput {
+  std::string temporary;
+  FileHandle file = 0;
+};
+
+// Writes the output under a temporary name: Done with staged holding it;
+// for an output larger than one buffer whose name is taken, what the file
+// under the name is (AlreadyInPlace or NameTaken); otherwise CreateFailed,
 // ReadFailed, WriteFailed or Stopped, with no output left behind.
+Outcome StageOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged);
+
+// How a staged output's move is made durable: by the move itself, or by its
+// group's one SyncNames afterwards.
+enum class MoveDurability { ByItself, ByItsGroup };
+
+// Moves a staged output, its data durable, to its final name without
+// replacing anything: Done; AlreadyInPlace when the name held this very
+// output before; otherwise NameTaken or WriteFailed, the staged file removed.
+Outcome PlaceOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged,
+                    MoveDurability durability);
+
+// Removes a staged output that will not be placed; the row ends as why says,
+// or as the file under its name makes it end.
+Outcome DropOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged, Outcome why);
+
+// Takes a placed output back under its temporary name and removes it, for a
+// group whose names could not be made durable: WriteFailed, or Done when it
+// cannot be taken back and stands where it is.
+Outcome UnplaceOutput(FileSystem& fs, const OutputJob& job, const StagedOutput& staged);
+
+// The whole way for one output: staged, flushed, placed. Done when the
+// output stands complete under finalPath, otherwise as StageOutput and
+// PlaceOutput end.
 Outcome WriteOutput(FileSystem& fs, const OutputJob& job);
 
 // The temporary name pattern, "~p6k" + four hex digits + ".tmp".

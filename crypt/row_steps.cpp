@@ -1,6 +1,7 @@
 #include "crypt/row_steps.h"
 
 #include <set>
+#include <utility>
 
 #include "crypt/file_names.h"
 #include "crypt/leftover_sweep.h"
@@ -27,6 +28,42 @@ void CloseSource(FileSystem& fs, FileWork& work) {
   work.sourceOpen = false;
 }
 
+void StageInWork(FileSystem& fs, OutputJob job, FileWork& work) {
+  work.outputPath = job.finalPath;
+  work.outcome = StageOutput(fs, job, work.output);
+  if (work.outcome != Outcome::Done) return;
+  work.staged = true;
+  job.onBytes = nullptr;  // its captures live only as long as the row's step
+  work.job = std::move(job);
+}
+
+void PlaceTogether(FileSystem& fs, const std::vector<FileWork*>& works) {
+  std::vector<FileWork*> staged;
+  std::vector<FileHandle> files;
+  for (FileWork* work : works) {
+    if (!work->staged) continue;
+    staged.push_back(work);
+    files.push_back(work->output.file);
+  }
+  if (staged.empty()) return;
+  // One output alone is made durable as it always was: its own flush, then
+  // its folder's with its move.
+  const bool alone = staged.size() == 1;
+  const bool flushed = alone ? fs.Flush(files.front()) : fs.FlushTogether(files);
+  const MoveDurability durability = alone ? MoveDurability::ByItself : MoveDurability::ByItsGroup;
+  std::vector<FileWork*> moved;
+  for (FileWork* work : staged) {
+    work->staged = false;
+    work->outcome = flushed ? PlaceOutput(fs, work->job, work->output, durability)
+                            : DropOutput(fs, work->job, work->output, Outcome::WriteFailed);
+    if (!alone && work->outcome == Outcome::Done) moved.push_back(work);
+  }
+  // The group shares one folder: one flush of it makes every move durable.
+  // Moves that cannot be made durable are taken back, as a single one is.
+  if (moved.empty() || fs.SyncNames(moved.front()->job.finalPath)) return;
+  for (FileWork* work : moved) work->outcome = UnplaceOutput(fs, work->job, work->output);
+}
+
 Outcome RemoveSource(FileSystem& fs, const std::string& path, FileWork& work) {
   Outcome outcome = Outcome::SourceChanged;
   if (fs.Unchanged(work.source, path, work.sourceStamp))
@@ -36,6 +73,9 @@ Outcome RemoveSource(FileSystem& fs, const std::string& path, FileWork& work) {
 }
 
 RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work) {
+  if (work.staged) PlaceTogether(fs, {&work});
+  if (work.outcome == Outcome::AlreadyInPlace && work.sourceGoesBesideExisting)
+    work.outcome = Outcome::Done;
   RowResult result;
   result.shownPath = path;
   if (work.outcome == Outcome::AlreadyInPlace) {
@@ -57,24 +97,99 @@ RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work) {
   return result;
 }
 
+namespace {
+
+// Whether the row ends with its source removed, once its output stands.
+bool SourceGoes(const FileWork& work) {
+  return work.outcome == Outcome::Done ||
+         (work.outcome == Outcome::AlreadyInPlace && work.sourceGoesBesideExisting);
+}
+
+// The rows whose ends wait for their group's outputs to be made durable.
+class RowGroup {
+ public:
+  RowGroup(FileSystem& fs, RunListener& listener) : m_fs(fs), m_listener(listener) {}
+
+  // A group never spans folders: one flush of its folder covers its names.
+  void EnterFolder(const std::string& folder) {
+    if (folder != m_folder) End();
+    m_folder = folder;
+  }
+
+  // A row that waits on nothing lets its file go at once: a later row of the
+  // group may have to open it (a container beside the source it came from).
+  void Add(int row, const std::string& path, FileWork work) {
+    if (!work.staged && !SourceGoes(work)) CloseSource(m_fs, work);
+    if (work.staged) {
+      ++m_stagedFiles;
+      m_stagedBytes += work.job.dataLength;
+    }
+    m_rows.push_back(PendingRow{row, path, std::move(work)});
+  }
+
+  // Rows that wait on no output are told at once.
+  bool Full(const RunSettings& settings) const {
+    return m_stagedFiles == 0 || m_stagedFiles >= settings.groupFiles ||
+           m_stagedBytes >= settings.groupBytes;
+  }
+
+  // The outputs placed together, then each row's end, in row order.
+  void End() {
+    std::vector<FileWork*> works;
+    for (PendingRow& pending : m_rows) works.push_back(&pending.work);
+    PlaceTogether(m_fs, works);
+    for (PendingRow& pending : m_rows) {
+      const FileWork& work = pending.work;
+      bool inPlace = work.outcome == Outcome::Done || work.outcome == Outcome::AlreadyInPlace;
+      if (inPlace && work.bytesWhenPlaced)
+        m_listener.BytesDone(pending.row, work.bytesWhenPlaced, work.bytesWhenPlaced);
+      m_listener.RowFinished(pending.row, FinishRow(m_fs, pending.path, pending.work));
+    }
+    m_rows.clear();
+    m_stagedFiles = 0;
+    m_stagedBytes = 0;
+  }
+
+ private:
+  struct PendingRow {
+    int row;
+    std::string path;
+    FileWork work;
+  };
+  FileSystem& m_fs;
+  RunListener& m_listener;
+  std::vector<PendingRow> m_rows;
+  std::string m_folder;
+  std::size_t m_stagedFiles = 0;
+  std::uint64_t m_stagedBytes = 0;
+};
+
+}  // namespace
+
 void RunRows(RunListener& listener, const RunSettings& settings, RunKind run, FileStep step) {
   FileSystem& fs = settings.fileSystem ? *settings.fileSystem : NativeFileSystem();
   listener.RunStarted(run);
   // A folder's leftovers are looked for once per run, at its first row:
   // listing it again for each of its rows would cost a run of many rows dear.
   std::set<std::string> swept;
+  RowGroup group(fs, listener);
   for (int row = 0; row < static_cast<int>(settings.rows.size()); ++row) {
     if (settings.stop && settings.stop->Requested()) break;
     const std::string& path = settings.rows[row];
-    listener.RowStarted(row, path);
     std::string folder = SplitPath(path, settings.rules).directory;
+    group.EnterFolder(folder);
+    listener.RowStarted(row, path);
     if (swept.insert(folder).second) RemoveAbandonedTemporaries(fs, folder);
     FileWork work = step(fs, path, settings, [&](std::uint64_t done, std::uint64_t total) {
       listener.BytesDone(row, done, total);
     });
-    RowResult result = FinishRow(fs, path, work);
-    listener.RowFinished(row, result);
-    if (result.outcome == Outcome::Stopped) break;
+    const bool stopped = work.outcome == Outcome::Stopped;
+    group.Add(row, path, std::move(work));
+    // A stop is honoured once the group's rows already written are finished.
+    if (stopped || group.Full(settings) || (settings.stop && settings.stop->Requested()))
+      group.End();
+    if (stopped) break;
   }
+  group.End();
   listener.RunEnded(run);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,4 +16,8 @@ struct RunSettings {
   FileSystem* fileSystem = nullptr;  // the native one when null
   PathRules rules = NativePathRules();
   const StopRequest* stop = nullptr;
+  // Rows whose outputs are made durable together: a group ends once it has
+  // this many outputs or this many bytes of them (1 file: each on its own).
+  std::size_t groupFiles = 64;
+  std::uint64_t groupBytes = std::uint64_t(16) << 20;
 };

@@ -13,7 +13,7 @@ PACKAGES=(
   xvfb xauth x11-utils xdotool imagemagick
   locales fonts-wqy-microhei
   clang libclang-rt-14-dev
-  time util-linux
+  time util-linux strace
   e2fsprogs dosfstools fusefat
   nsis dpkg-dev unzip groff-base lintian python3 python3-yaml
 )

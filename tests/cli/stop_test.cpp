@@ -107,17 +107,23 @@ int RunWithClosedOutput(const std::vector<std::string>& args) {
   return status;
 }
 
-// A closed standard output ends the run at the next row: the row whose line
-// could not be written is done, the rows after it are untouched, and the
-// exit status says what happened instead of a death by SIGPIPE.
+// A closed standard output ends the run once the group of the row whose
+// line could not be written ends: that group's rows are done (their outputs
+// were made durable together before any line was told), the rows after it
+// are untouched, and the exit status says what happened instead of a death
+// by SIGPIPE. A folder ends a group.
 TEST(Stop, ClosedStandardOutputStopsAtTheNextRow) {
   ScratchDir dir;
-  for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteBytes(dir / name, name);
-  int status = RunWithClosedOutput({"encrypt", dir.path()});
+  for (const char* folder : {"one", "two"}) mkdir((dir / folder).c_str(), 0755);
+  const std::string a = dir / "one/a.txt", b = dir / "one/b.txt", c = dir / "two/c.txt";
+  for (const std::string& path : {a, b, c}) WriteBytes(path, path);
+  int status = RunWithClosedOutput({"encrypt", a, b, c});
   ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
   EXPECT_EQ(WEXITSTATUS(status), 141);
-  EXPECT_EQ(dir.Names(), (Lines{"a.p6k", "b.txt", "c.txt"}));
-  EXPECT_EQ(ReadBytes(dir / "b.txt"), "b.txt");
+  EXPECT_TRUE(PathExists(dir / "one/a.p6k") && !PathExists(a));
+  EXPECT_TRUE(PathExists(dir / "one/b.p6k") && !PathExists(b));
+  EXPECT_EQ(ReadBytes(c), c);
+  EXPECT_FALSE(PathExists(dir / "two/c.p6k"));
 }
 
 }  // namespace

@@ -30,17 +30,28 @@ TEST(StopRequest, AbandonsTheFileInHand) {
   EXPECT_EQ(view.log, (std::vector<std::string>{"started", "row 0", "finished 0", "ended"}));
 }
 
+// A stop that comes once an output stands is honoured after its group
+// ends: each row of the group finishes, its source removed, and no row after
+// it starts. On its own (a group of one) only that row finishes.
 TEST(StopRequest, RowWithOutputInPlaceFinishesFirst) {
-  ScratchDir dir;
-  WriteBytes(dir / "a.txt", "a");
-  WriteBytes(dir / "b.txt", "b");
-  StopRequest stop;
-  FaultyFileSystem fs;
-  fs.After(Op::Move, [&] { stop.Request(); });  // the output stands, the source is still there
-  RecordingListener view({dir / "a.txt", dir / "b.txt"});
-  EncryptRows(view, SettingsFor(view, "pw", &fs, &stop));
-  EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::Done});
-  EXPECT_EQ(dir.Names(), (Names{"a.p6k", "b.txt"}));
+  struct Case { std::size_t groupFiles; std::vector<Outcome> outcomes; Names names; } cases[] = {
+      {1, {Outcome::Done}, {"a.p6k", "b.txt", "c.txt"}},
+      {2, {Outcome::Done, Outcome::Done}, {"a.p6k", "b.p6k", "c.txt"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("groups of " + std::to_string(c.groupFiles));
+    ScratchDir dir;
+    for (const char* name : {"a", "b", "c"}) WriteBytes(dir / (std::string(name) + ".txt"), name);
+    StopRequest stop;
+    FaultyFileSystem fs;
+    fs.After(Op::Move, [&] { stop.Request(); });  // the output stands, the source is still there
+    RecordingListener view({dir / "a.txt", dir / "b.txt", dir / "c.txt"});
+    RunSettings settings = SettingsFor(view, "pw", &fs, &stop);
+    settings.groupFiles = c.groupFiles;
+    EncryptRows(view, settings);
+    EXPECT_EQ(view.outcomes, c.outcomes);
+    EXPECT_EQ(dir.Names(), c.names);
+  }
 }
 
 // Every operation of the file layer failing in turn, at every call a small
@@ -127,7 +138,7 @@ TEST(FaultInjection, NothingIsLostWhateverFails) {
   // nowhere: every kind of operation must have been failed at least once.
   for (Op op : {Op::Open, Op::Stamp, Op::Read, Op::Create, Op::Write, Op::Flush, Op::Close,
                 Op::Move, Op::Exists, Op::Unchanged, Op::DeleteOpened, Op::List,
-                Op::DeleteAbandoned})
+                Op::DeleteAbandoned, Op::SyncNames})
     EXPECT_GT(injectedOf[static_cast<int>(op)], 0) << "operation " << static_cast<int>(op);
   RecordProperty("faults_injected", injected);
   std::printf("faults injected: %d\n", injected);

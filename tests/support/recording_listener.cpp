@@ -82,6 +82,9 @@ bool FaultyFileSystem::Write(FileHandle file, const void* data, std::size_t size
 bool FaultyFileSystem::Flush(FileHandle file) {
   return !Fails(Op::Flush) && m_real.Flush(file);
 }
+bool FaultyFileSystem::FlushTogether(const std::vector<FileHandle>& files) {
+  return !Fails(Op::Flush) && m_real.FlushTogether(files);
+}
 bool FaultyFileSystem::Close(FileHandle file) {
   // The handle is closed all the same: a failed close still releases it.
   bool fail = Fails(Op::Close);
@@ -92,6 +95,15 @@ MoveResult FaultyFileSystem::MoveNoReplace(const std::string& from, const std::s
   MoveResult moved = m_real.MoveNoReplace(from, to);
   Then(Op::Move, moved == MoveResult::Moved);
   return moved;
+}
+MoveResult FaultyFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+  if (Fails(Op::Move)) return MoveResult::Failed;
+  MoveResult moved = m_real.RenameNoReplace(from, to);
+  Then(Op::Move, moved == MoveResult::Moved);
+  return moved;
+}
+bool FaultyFileSystem::SyncNames(const std::string& path) {
+  return !Fails(Op::SyncNames) && m_real.SyncNames(path);
 }
 bool FaultyFileSystem::Delete(const std::string& path) {
   return !Fails(Op::Delete) && m_real.Delete(path);

@@ -48,7 +48,7 @@ class FaultyFileSystem : public FileSystem {
  public:
   enum class Op {
     Open, Stamp, Read, Create, Write, Flush, Close, Move, Delete, Exists, Unchanged, DeleteOpened,
-    List, DeleteAbandoned, Size, Count
+    List, DeleteAbandoned, SyncNames, Size, Count
   };
   void FailOn(Op op, int n = 0) { m_failOp = op; m_failAt = n; m_armed = true; }
   void After(Op op, std::function<void()> action) { m_afterOp = op; m_after = std::move(action); }
@@ -59,9 +59,13 @@ class FaultyFileSystem : public FileSystem {
   bool ReadAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size) override;
   CreateResult CreateNew(const std::string& path, FileHandle likeFile, FileHandle& file) override;
   bool Write(FileHandle file, const void* data, std::size_t size) override;
+  // A group's flush counts as a Flush, its renames as Moves.
   bool Flush(FileHandle file) override;
+  bool FlushTogether(const std::vector<FileHandle>& files) override;
   bool Close(FileHandle file) override;
   MoveResult MoveNoReplace(const std::string& from, const std::string& to) override;
+  MoveResult RenameNoReplace(const std::string& from, const std::string& to) override;
+  bool SyncNames(const std::string& path) override;
   bool Delete(const std::string& path) override;
   bool ListNames(const std::string& folder, std::vector<std::string>& names) override;
   bool DeleteAbandoned(const std::string& path) override;
