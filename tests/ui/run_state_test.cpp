@@ -117,6 +117,14 @@ class Scene {
     Press(button);
     ui.WaitForRun();
   }
+  // Each file in a folder of its own, named as the file without its
+  // extension: a folder's end ends a group of rows made durable together, so
+  // each row ends before the next starts.
+  std::string At(const std::string& name) {
+    const std::string folder = dir / name.substr(0, name.find('.'));
+    MakeFolder(folder);
+    return folder + "\\" + name;
+  }
   bool ButtonsOff() const {
     return !IsWindowEnabled(ui.item(IDC_ENCRYPT)) && !IsWindowEnabled(ui.item(IDC_DECRYPT));
   }
@@ -194,12 +202,12 @@ DWORD LongestAnswer(Scene& scene, DWORD spanMs, bool& buttonsStayedOff) {
 }
 
 void WriteFiles(Scene& s, const std::vector<std::string>& names) {
-  for (const std::string& name : names) WriteBytes(s.dir / name, PatternBytes(3000));
+  for (const std::string& name : names) WriteBytes(s.At(name), PatternBytes(3000));
 }
 
 void WriteContainers(Scene& s, const std::vector<std::string>& stems) {
   for (const std::string& stem : stems)
-    WriteBytes(s.dir / (stem + ".p6k"), ContainerFromLayout(PatternBytes(3000), "txt", DeriveKey("pw")));
+    WriteBytes(s.At(stem + ".p6k"), ContainerFromLayout(PatternBytes(3000), "txt", DeriveKey("pw")));
 }
 
 // What comes before the held run's press, and its button; what happens
@@ -233,32 +241,32 @@ const Case kCases[] = {
     {"encrypt, then decrypt",
      [](Scene& s) {
        WriteFiles(s, {"a.txt", "b.txt", "c.txt"});
-       s.ui.Drop({s.dir / "c.txt", s.dir / "b.txt", s.dir / "a.txt"});
+       s.ui.Drop({s.At("c.txt"), s.At("b.txt"), s.At("a.txt")});
        s.RunToEnd(IDC_ENCRYPT);
      },
      IDC_DECRYPT, 3, nullptr,
      [](Scene& s) {
-       EXPECT_EQ(s.ui.Rows(), (std::vector<Row>{{s.dir / "a.txt", kSuccess, kTick},
-                                                {s.dir / "b.txt", kSuccess, kTick},
-                                                {s.dir / "c.txt", kSuccess, kTick}}));
+       EXPECT_EQ(s.ui.Rows(), (std::vector<Row>{{s.At("a.txt"), kSuccess, kTick},
+                                                {s.At("b.txt"), kSuccess, kTick},
+                                                {s.At("c.txt"), kSuccess, kTick}}));
      }},
     {"decrypt, then decrypt",
      [](Scene& s) {
        WriteContainers(s, {"a", "b", "c"});
-       s.ui.Drop({s.dir / "c.p6k", s.dir / "b.p6k", s.dir / "a.p6k"});
+       s.ui.Drop({s.At("c.p6k"), s.At("b.p6k"), s.At("a.p6k")});
        s.RunToEnd(IDC_DECRYPT);
      },
      IDC_DECRYPT, 3, nullptr,
      [](Scene& s) {
-       EXPECT_EQ(s.ui.Rows(), (std::vector<Row>{{s.dir / "a.txt", kNotEncrypted, kCross},
-                                                {s.dir / "b.txt", kNotEncrypted, kCross},
-                                                {s.dir / "c.txt", kNotEncrypted, kCross}}));
+       EXPECT_EQ(s.ui.Rows(), (std::vector<Row>{{s.At("a.txt"), kNotEncrypted, kCross},
+                                                {s.At("b.txt"), kNotEncrypted, kCross},
+                                                {s.At("c.txt"), kNotEncrypted, kCross}}));
      }},
     // The window's only stop is its close; the driver's window outlives it.
     {"a run right after a stop",
      [](Scene& s) {
        WriteFiles(s, {"a.txt", "b.txt", "c.txt"});
-       s.ui.Drop({s.dir / "c.txt", s.dir / "b.txt", s.dir / "a.txt"});
+       s.ui.Drop({s.At("c.txt"), s.At("b.txt"), s.At("a.txt")});
        s.HoldAt(Op::Open, [](const RunCalls& c, int) { return c.opens == 2; }, 3);
        s.Press(IDC_ENCRYPT);
        ASSERT_TRUE(s.WaitAtGate());
@@ -274,15 +282,15 @@ const Case kCases[] = {
      },
      IDC_ENCRYPT, 3, nullptr,
      [](Scene& s) {
-       EXPECT_EQ(s.ui.Rows(), (std::vector<Row>{{s.dir / "a.p6k", kAlreadyEncrypted, kCross},
-                                                {s.dir / "b.p6k", kSuccess, kTick},
-                                                {s.dir / "c.p6k", kSuccess, kTick}}));
+       EXPECT_EQ(s.ui.Rows(), (std::vector<Row>{{s.At("a.p6k"), kAlreadyEncrypted, kCross},
+                                                {s.At("b.p6k"), kSuccess, kTick},
+                                                {s.At("c.p6k"), kSuccess, kTick}}));
      }},
     // Enough files that the drop's first step leaves most of them to list.
     {"a run right after a drop still being listed",
      [](Scene& s) {
        WriteFiles(s, {"first.txt"});
-       s.ui.Drop({s.dir / "first.txt"});
+       s.ui.Drop({s.At("first.txt")});
        s.RunToEnd(IDC_DECRYPT);
        s.ui.PostDrop({ManyEmptyFiles()});
        // The drop takes its first step of listing at once, and the rest on a timer.
@@ -297,20 +305,20 @@ const Case kCases[] = {
     {"a run while paths are handed over",
      [](Scene& s) {
        WriteFiles(s, {"a.txt", "b.txt", "late.txt"});
-       s.ui.Drop({s.dir / "b.txt", s.dir / "a.txt"});
+       s.ui.Drop({s.At("b.txt"), s.At("a.txt")});
        s.RunToEnd(IDC_ENCRYPT);
      },
      IDC_DECRYPT, 2,
      [](Scene& s) {
-       EXPECT_EQ(HandOver(s.ui.window(), {s.dir / "late.txt"}), TRUE);
+       EXPECT_EQ(HandOver(s.ui.window(), {s.At("late.txt")}), TRUE);
        EXPECT_EQ(s.ui.Rows().size(), 2u) << "handed-over paths wait for the run's end";
      },
      [](Scene& s) {
        s.ui.WaitForList();
-       EXPECT_EQ(s.ui.Rows(), (std::vector<Row>{{s.dir / "late.txt", kReady, kDot},
-                                                {s.dir / "a.txt", kReady, kDot},
-                                                {s.dir / "b.txt", kReady, kDot}}));
-       EXPECT_EQ(ReadBytes(s.dir / "a.txt"), PatternBytes(3000));
+       EXPECT_EQ(s.ui.Rows(), (std::vector<Row>{{s.At("late.txt"), kReady, kDot},
+                                                {s.At("a.txt"), kReady, kDot},
+                                                {s.At("b.txt"), kReady, kDot}}));
+       EXPECT_EQ(ReadBytes(s.At("a.txt")), PatternBytes(3000));
      }},
 };
 
