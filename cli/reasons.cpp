@@ -25,6 +25,8 @@ const OutcomeReason kOutcomeReasons[] = {
      "its extension could not be stored so that decrypting gives it back", nullptr},
     {Outcome::NameNotConvertible, "the name cannot be written in code page 936",
      "the stored extension cannot be written as a file name here"},
+    {Outcome::NameNotHeld, nullptr,
+     "the restored name cannot be held by this system (a name may not end in a dot or space)"},
     {Outcome::NameTaken,
      "the container's name exists already (another file of this base name?); nothing was replaced",
      "the restored name exists already; nothing was replaced"},

@@ -1,6 +1,6 @@
 #include "crypt/win32_paths.h"
 
-#include "platform/ansi_text.h"
+#include "platform/path_text.h"
 
 #include <vector>
 
@@ -103,12 +103,12 @@ std::wstring LongPath(const std::wstring& path) {
 
 std::wstring LongPath(const std::string& path) {
   if (path.find_first_of("?*") != std::string::npos) return std::wstring();
-  std::wstring wide = ansi_text::ToWide(path);
+  std::wstring wide = path_text::ToWide(path);
   return wide.empty() ? wide : LongPath(wide);
 }
 
 bool StandsUnderItsOwnName(HANDLE handle, const std::string& path) {
-  std::wstring full = FullPath(ansi_text::ToWide(path));
+  std::wstring full = FullPath(path_text::ToWide(path));
   while (full.size() > 3 && full.back() == L'\\') full.pop_back();  // "C:\dir\" is "C:\dir"
   std::size_t slash = full.find_last_of(L'\\');
   if (full.empty() || slash == std::wstring::npos) return false;
