@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <stdlib.h>
 
-#include "platform/ansi_text.h"
+#include "platform/path_text.h"
 #include "app/command_line.h"
 #include "app/executable_location.h"
 #include "app/main_window_claim.h"
@@ -35,20 +35,20 @@ void RegisterShellFileTypes() {
 // quoting rules. They are read in UTF-16: the system's own narrowing would
 // turn a name the code page cannot hold into a look-alike of another.
 std::vector<std::string> Arguments() {
-  std::vector<std::string> arguments = ansi_text::CommandLineArguments();
+  std::vector<std::string> arguments = path_text::CommandLineArguments();
   if (!arguments.empty()) arguments.erase(arguments.begin());
   return arguments;
 }
 
 // A path given on the command line as the list shows a dropped one: whole.
 std::string WholePath(const std::string& path) {
-  std::wstring wide = ansi_text::ToWide(path);
+  std::wstring wide = path_text::ToWide(path);
   if (wide.empty()) return path;
   DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (length == 0) return path;
   std::wstring whole(length, L'\0');
   whole.resize(GetFullPathNameW(wide.c_str(), length, &whole[0], nullptr));
-  return ansi_text::FromWide(whole);
+  return path_text::FromWide(whole);
 }
 
 // The main window; when it holds the claim, other processes of the program

@@ -42,15 +42,13 @@ void ConsoleView::RowFinished(int, const RowResult& result) {
   PrintRow(StatusOf(m_kind, result.outcome), result.shownPath);
   std::string reason = RowReason(m_kind, result);
   if (!reason.empty()) {
-    std::fprintf(stderr, "p6k: %s: %s\n", result.shownPath.c_str(), reason.c_str());
-    std::fflush(stderr);
+    WriteText(stderr, "p6k: " + result.shownPath + ": " + reason + "\n");
   }
 }
 
 void ConsoleView::PrintRow(RowStatus status, const std::string& path) {
   if (m_outputClosed) return;
-  std::string line = ConsoleText(StatusUtf8(status)) + "\t" + path + "\n";
-  if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0) {
+  if (!WriteText(stdout, StatusUtf8(status) + ("\t" + path) + "\n")) {
     // Nobody reads the lines any more: the rows not yet begun stay as they are.
     m_outputClosed = true;
     m_stop.Request();
@@ -72,8 +70,7 @@ void ConsoleView::BytesDone(int, std::uint64_t done, std::uint64_t total) {
   std::snprintf(figures, sizeof figures, " [%s] %3d%% %7.1f MiB/s", bar.c_str(), percent, rate);
   std::string text = m_fileName + figures;
   std::string padding(m_drawnWidth > text.size() ? m_drawnWidth - text.size() : 0, ' ');
-  std::fprintf(stderr, "\r%s%s", text.c_str(), padding.c_str());
-  std::fflush(stderr);
+  WriteText(stderr, "\r" + text + padding);
   m_drawnWidth = text.size();
 }
 

@@ -33,7 +33,7 @@ enum ExitStatus {
 };
 
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "p6k: %s (see p6k --help)\n", message.c_str());
+  WriteText(stderr, "p6k: " + message + " (see p6k --help)\n");
   return kWrongUsage;
 }
 
@@ -50,7 +50,7 @@ std::vector<std::string> WithoutPasswordFile(std::vector<std::string> rows,
   std::vector<std::string> kept;
   for (std::string& row : rows) {
     if (SameFile(row, *passwordFile))
-      std::fprintf(stderr, "p6k: %s is the password file; it is left as it is\n", row.c_str());
+      WriteText(stderr, "p6k: " + row + " is the password file; it is left as it is\n");
     else
       kept.push_back(std::move(row));
   }
@@ -62,7 +62,7 @@ std::vector<std::string> WithoutPasswordFile(std::vector<std::string> rows,
 bool ReportLeftOut(const std::vector<LeftOut>& leftOut) {
   bool failed = false;
   for (const LeftOut& item : leftOut) {
-    std::fprintf(stderr, "p6k: %s: %s\n", item.path.c_str(), LeftOutReason(item.why).c_str());
+    WriteText(stderr, "p6k: " + item.path + ": " + LeftOutReason(item.why) + "\n");
     failed = failed || LeftOutFails(item.why);
   }
   return failed;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/path_expansion.h"
+#include "cli/terminal.h"
 #include "crypt/container_naming.h"
 #include "crypt/path_rules.h"
 
@@ -13,7 +14,6 @@ void WarnOfReturnedName(const std::string& sourcePath) {
   const char* why = !sourcePath.empty() && sourcePath.back() == '.'
                         ? "the container keeps no dot at the end of a name"
                         : "the container keeps only the first 8 bytes of an extension";
-  std::fprintf(stderr, "p6k: %s: will come back as %s (%s)\n", sourcePath.c_str(),
-               FileNameOf(naming.returnedPath).c_str(), why);
-  std::fflush(stderr);
+  WriteText(stderr, "p6k: " + sourcePath + ": will come back as " +
+                        FileNameOf(naming.returnedPath) + " (" + why + ")\n");
 }

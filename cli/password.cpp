@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "crypt/container_text.h"
 #include "cli/password_file.h"
 #include "cli/terminal.h"
 
@@ -91,7 +90,7 @@ PasswordReading ReadPassword(RunKind kind, const std::optional<std::string>& pas
     if (prompt.stopped || !prompt.error.empty()) return prompt;
   }
   if (native.empty()) return Fail("the password is empty");
-  std::optional<std::string> bytes = container_text::ToContainer(native);
+  std::optional<std::string> bytes = PasswordBytesOfTyped(native);
   if (!bytes) return Fail(kNotInCodePage);
   PasswordReading reading;
   reading.bytes = bytes;

@@ -39,3 +39,7 @@ std::optional<std::string> PasswordBytesOfUtf8(const std::string& line) {
 }
 
 std::optional<std::string> PasswordBytesOfOtherText(const std::string&) { return std::nullopt; }
+
+std::optional<std::string> PasswordBytesOfTyped(const std::string& typed) {
+  return container_text::ToContainer(typed);
+}

@@ -5,10 +5,11 @@
 #include <cstdio>
 
 #include "platform/ansi_text.h"
+#include "platform/path_text.h"
 
 // The file's first line, without its line end.
 LineRead ReadFirstLine(const std::string& path, const StopRequest&, std::string& line) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = _wfopen(path_text::ToWide(path).c_str(), L"rb");
   if (!file) return LineRead::Failed;
   line.clear();
   int c;
@@ -31,3 +32,5 @@ std::optional<std::string> PasswordBytesOfUtf8(const std::string& line) {
 
 // A line from an older editor, in the ANSI code page.
 std::optional<std::string> PasswordBytesOfOtherText(const std::string& line) { return line; }
+
+std::optional<std::string> PasswordBytesOfTyped(const std::string& typed) { return typed; }

@@ -1,5 +1,5 @@
 #include "cli/arguments.h"
 
-#include "platform/ansi_text.h"
+#include "platform/path_text.h"
 
-std::vector<std::string> ProgramArguments(int, char**) { return ansi_text::CommandLineArguments(); }
+std::vector<std::string> ProgramArguments(int, char**) { return path_text::CommandLineArguments(); }

@@ -21,6 +21,8 @@ const char* Words(Reason reason) {
       return "its extension could not be stored so that decrypting gives it back";
     case Reason::NameNotInCodePage: return "the name cannot be written in code page 936";
     case Reason::ExtensionNotAName: return "the stored extension cannot be written as a file name here";
+    case Reason::NameNotHeld:
+      return "the restored name cannot be held by this system (a name may not end in a dot or space)";
     case Reason::ContainerNameTaken:
       return "the container's name exists already (another file of this base name?); nothing was "
              "replaced";

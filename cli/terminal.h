@@ -8,13 +8,14 @@ class StopRequest;
 // Whether the stream is an interactive terminal (or console).
 bool IsTerminal(std::FILE* stream);
 
-// Text of the program, written in UTF-8, as the console expects it: UTF-8 on
-// POSIX, the ANSI code page on Windows (where paths already are ANSI).
-std::string ConsoleText(const std::string& utf8);
+// Writes the program's text (UTF-8, paths included) to the stream and
+// flushes it; false when either failed. POSIX writes the bytes as they are.
+// Windows writes a console in UTF-16, so every name shows whole, and a file
+// or pipe in the ANSI code page, as it always has: there a character the
+// code page cannot hold is "?", never a look-alike of another name.
+bool WriteText(std::FILE* stream, const std::string& utf8);
 
-// Bytes of the character that starts at text[i] in the console's text: a
-// double-byte character of the ANSI code page on Windows, a UTF-8 sequence
-// elsewhere.
+// Bytes of the UTF-8 character that starts at text[i].
 std::size_t ConsoleCharacterLength(const std::string& text, std::size_t i);
 
 enum class PromptResult { Read, NoTerminal, Stopped };

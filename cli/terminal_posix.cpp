@@ -22,7 +22,9 @@ void Say(int tty, const char* text) {
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 
-std::string ConsoleText(const std::string& utf8) { return utf8; }
+bool WriteText(std::FILE* stream, const std::string& utf8) {
+  return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size() && std::fflush(stream) == 0;
+}
 
 PromptResult ReadHiddenLine(const char* prompt, const StopRequest& stop, std::string& line) {
   int tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);

@@ -5,7 +5,8 @@
 
 #include <cstring>
 
-#include "crypt/path_rules.h"
+#include "platform/ansi_text.h"
+#include "platform/path_text.h"
 #include "crypt/stop_request.h"
 
 namespace {
@@ -27,7 +28,19 @@ std::string Recode(const std::string& text, UINT from, UINT to) {
 
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
-std::string ConsoleText(const std::string& utf8) { return Recode(utf8, CP_UTF8, GetACP()); }
+bool WriteText(std::FILE* stream, const std::string& utf8) {
+  if (std::fflush(stream) != 0) return false;
+  std::wstring wide = path_text::ToWide(utf8);
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode = 0;
+  if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
+    DWORD written = 0;
+    return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) &&
+           written == wide.size();
+  }
+  std::string ansi = ansi_text::FromWide(wide);
+  return std::fwrite(ansi.data(), 1, ansi.size(), stream) == ansi.size() && std::fflush(stream) == 0;
+}
 
 PromptResult ReadHiddenLine(const char* prompt, const StopRequest& stop, std::string& line) {
   HANDLE in = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -66,5 +79,7 @@ PromptResult ReadHiddenLine(const char* prompt, const StopRequest& stop, std::st
 }
 
 std::size_t ConsoleCharacterLength(const std::string& text, std::size_t i) {
-  return NativePathRules().isLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+  std::size_t n = 1;
+  while (i + n < text.size() && (static_cast<unsigned char>(text[i + n]) & 0xC0) == 0x80) ++n;
+  return n;
 }

@@ -16,6 +16,10 @@ FileWork WriteRestored(FileSystem& fs, const std::string& path, const RestoreRul
     work.outcome = trailer.outcome;
     return work;
   }
+  if (!SystemHoldsName(trailer.restoredPath)) {
+    work.outcome = Outcome::NameNotHeld;
+    return work;
+  }
   std::uint64_t dataLength = length - container::kTrailerSize;
   OutputJob job;
   job.source = work.source;

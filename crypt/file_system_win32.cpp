@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/ansi_text.h"
+#include "platform/path_text.h"
 #include "crypt/file_system.h"
 #include "crypt/group_flush_win32.h"
 #include "crypt/path_facts.h"
@@ -154,7 +154,7 @@ class Win32FileSystem : public FileSystem {
     if (listing == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
       std::wstring name = found.cFileName;
-      if (name != L"." && name != L"..") names.push_back(ansi_text::FromWide(name));
+      if (name != L"." && name != L"..") names.push_back(path_text::FromWide(name));
     } while (FindNextFileW(listing, &found));
     bool complete = GetLastError() == ERROR_NO_MORE_FILES;
     FindClose(listing);

@@ -14,6 +14,8 @@ enum class Outcome {
   UnsafeExtension,      // decrypt: the stored extension would leave the folder
   ExtensionNotRestorable,  // encrypt: the restore would refuse the extension the trailer keeps
   NameNotConvertible,   // the name cannot be held in code page 936 (or back)
+  NameNotHeld,          // decrypt: this system cannot hold the restored name (on
+                        // Windows one ending in "." or " ")
   NameTaken,            // the output's name exists already; nothing replaced
   AlreadyInPlace,       // the output's name holds this very output already, as a run
                         // that died before removing its source left it; decrypt: both kept

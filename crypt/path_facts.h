@@ -13,7 +13,7 @@ enum class PathKind { Missing, File, Folder, Link, Special };
 PathKind KindOfPath(const std::string& path);
 
 struct FolderEntry {
-  std::string name;  // on Windows a character the code page cannot hold is "?"
+  std::string name;  // on Windows a lone surrogate, which no text carries, is "?"
   PathKind kind;     // as the listing tells it; see ListFolder
 };
 

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "platform/ansi_text.h"
+#include "platform/path_text.h"
 #include "crypt/path_facts.h"
 #include "crypt/win32_paths.h"
 
@@ -26,22 +26,22 @@ HANDLE OpenForFacts(const std::wstring& path) {
 // dot or space, which the system would drop and so reach another file.
 bool IsForbiddenInName(wchar_t c) { return c < 0x20 || std::wcschr(L"\\/:*?\"<>|", c) != nullptr; }
 
-// The name as a row shows it: a forbidden character becomes "?", as one the
-// code page cannot hold does, so the row names no other file and fails.
+// The name as a row shows it: a forbidden character becomes "?", as a lone
+// surrogate does, so the row names no other file and fails.
 std::string RowName(std::wstring name) {
   for (wchar_t& c : name)
     if (IsForbiddenInName(c)) c = L'?';
-  return ansi_text::FromWide(name);
+  return path_text::FromWide(name);
 }
 
 }  // namespace
 
 PathKind KindOfPath(const std::string& path) {
-  // A "?" or "*" holds the place of a character the code page could not hold.
+  // A "?" or "*" holds the place of a character no text could carry.
   if (path.find_first_of("?*") != std::string::npos) return PathKind::Missing;
   std::wstring wide = win32_paths::LongPath(path);
   // Only a file can have a name with a trailing dot or space; its row fails.
-  if (wide.empty()) return ansi_text::ToWide(path).empty() ? PathKind::Missing : PathKind::File;
+  if (wide.empty()) return path_text::ToWide(path).empty() ? PathKind::Missing : PathKind::File;
   DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
   PathKind kind = KindOfAttributes(attributes);

@@ -12,9 +12,14 @@ struct PathRules {
 bool Cp936LeadByte(unsigned char b);  // 0x81..0xFE
 bool NoLeadByte(unsigned char b);     // UTF-8 never reuses ASCII bytes inside a character
 
-// Windows: the ANSI code page's lead bytes, "\" and "/" both separate.
+// Windows: UTF-8 names, "\" and "/" both separate.
 // POSIX: UTF-8 names, only "/" separates.
 PathRules NativePathRules();
+
+// Whether this system can hold a file under the last part of path as
+// written. Windows drops a trailing "." or " " from a name, so such a name
+// would stand for another file; POSIX holds it.
+bool SystemHoldsName(const std::string& path);
 
 // Code page 936 with Windows separators: the rules the tests fix.
 inline PathRules Cp936WindowsRules() { return PathRules{&Cp936LeadByte, true}; }

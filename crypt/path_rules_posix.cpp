@@ -2,3 +2,5 @@
 #include "crypt/path_rules.h"
 
 PathRules NativePathRules() { return PathRules{&NoLeadByte, false}; }
+
+bool SystemHoldsName(const std::string&) { return true; }

@@ -1,10 +1,8 @@
-// Windows: the ANSI code page's lead bytes, and both separators.
-#include <windows.h>
-
+// Windows: UTF-8 names, as on POSIX, where both "\" and "/" separate.
 #include "crypt/path_rules.h"
 
-namespace {
-bool AnsiLeadByte(unsigned char b) { return IsDBCSLeadByte(b) != FALSE; }
-}  // namespace
+PathRules NativePathRules() { return PathRules{&NoLeadByte, true}; }
 
-PathRules NativePathRules() { return PathRules{&AnsiLeadByte, true}; }
+bool SystemHoldsName(const std::string& path) {
+  return path.empty() || (path.back() != '.' && path.back() != ' ');
+}

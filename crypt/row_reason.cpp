@@ -18,6 +18,7 @@ const OutcomeReason kOutcomeReasons[] = {
     {Outcome::UnsafeExtension, Reason::UnsafeExtension, Reason::UnsafeExtension},
     {Outcome::ExtensionNotRestorable, Reason::ExtensionNotRestorable, Reason::ExtensionNotRestorable},
     {Outcome::NameNotConvertible, Reason::NameNotInCodePage, Reason::ExtensionNotAName},
+    {Outcome::NameNotHeld, Reason::NameNotHeld, Reason::NameNotHeld},
     {Outcome::NameTaken, Reason::ContainerNameTaken, Reason::RestoredNameTaken},
     {Outcome::CreateFailed, Reason::ContainerNotCreated, Reason::RestoredNotCreated},
     {Outcome::ReadFailed, Reason::ReadFailed, Reason::ReadFailed},

@@ -20,6 +20,7 @@ enum class Reason {
   ExtensionNotRestorable,
   NameNotInCodePage,
   ExtensionNotAName,
+  NameNotHeld,
   ContainerNameTaken,
   RestoredNameTaken,
   ContainerNotCreated,

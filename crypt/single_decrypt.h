@@ -9,7 +9,7 @@
 // The password prompt's decryption of the one file named on the command
 // line: no suffix test, no size limit, no progress. The outcome is one of
 // Done, OpenFailed, MarkerMismatch, TagMismatch, UnsafeExtension,
-// NameNotConvertible, NameTaken, AlreadyInPlace (the restored file stood
+// NameNotConvertible, NameNotHeld, NameTaken, AlreadyInPlace (the restored file stood
 // there already; both kept), CreateFailed, ReadFailed, WriteFailed,
 // DeleteFailed, SourceChanged.
 struct SingleDecryption {

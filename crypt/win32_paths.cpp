@@ -1,7 +1,7 @@
 #include "crypt/win32_paths.h"
 
 #include "crypt/system_folder_win32.h"
-#include "platform/ansi_text.h"
+#include "platform/path_text.h"
 
 #include <vector>
 
@@ -96,7 +96,7 @@ std::wstring LongPath(const std::wstring& path) {
 }
 
 bool UnderRedirectedSystemFolder(const std::string& path) {
-  std::wstring wide = ansi_text::ToWide(path);
+  std::wstring wide = path_text::ToWide(path);
   return !wide.empty() && system_folder::RedirectedHere(FullPath(wide));
 }
 
@@ -114,12 +114,12 @@ std::wstring LongPathAsWritten(const std::wstring& path) {
 
 std::wstring LongPath(const std::string& path) {
   if (path.find_first_of("?*") != std::string::npos) return std::wstring();
-  std::wstring wide = ansi_text::ToWide(path);
+  std::wstring wide = path_text::ToWide(path);
   return wide.empty() ? wide : LongPath(wide);
 }
 
 bool StandsUnderItsOwnName(HANDLE handle, const std::string& path) {
-  std::wstring full = FullPath(ansi_text::ToWide(path));
+  std::wstring full = FullPath(path_text::ToWide(path));
   while (full.size() > 3 && full.back() == L'\\') full.pop_back();  // "C:\dir\" is "C:\dir"
   std::size_t slash = full.find_last_of(L'\\');
   if (full.empty() || slash == std::wstring::npos) return false;

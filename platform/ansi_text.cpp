@@ -1,7 +1,6 @@
 #include "platform/ansi_text.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 namespace ansi_text {
 
@@ -38,16 +37,6 @@ std::wstring ToWide(const std::string& ansi) {
   MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), static_cast<int>(ansi.size()),
                       &wide[0], length);
   return wide;
-}
-
-std::vector<std::string> CommandLineArguments() {
-  std::vector<std::string> arguments;
-  int count = 0;
-  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!wide) return arguments;
-  for (int i = 0; i < count; ++i) arguments.push_back(FromWide(wide[i]));
-  LocalFree(wide);
-  return arguments;
 }
 
 }  // namespace ansi_text

@@ -3,7 +3,7 @@
 #include <ole2.h>
 #include <shlobj.h>
 
-#include "platform/ansi_text.h"
+#include "platform/path_text.h"
 #include "crypt/path_facts.h"
 #include "res/resource.h"
 #include "ui/stored_link_target.h"
@@ -63,11 +63,11 @@ std::wstring StoredTarget(IShellLinkW& link) {
 
 }  // namespace
 
-// Read in UTF-16 and narrowed as a drop is: the system's own narrowing
-// would turn a target the code page cannot hold into a look-alike of another
-// name.
+// Read in UTF-16 and carried as UTF-8 as a drop is: the system's own
+// narrowing would turn a target the code page cannot hold into a look-alike
+// of another name.
 std::string CFileDropList::ResolveShortcut(const std::string& path) {
-  std::wstring wide = ansi_text::ToWide(path);
+  std::wstring wide = path_text::ToWide(path);
   if (wide.empty()) return std::string();
   IShellLinkW* link = nullptr;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
@@ -80,7 +80,7 @@ std::string CFileDropList::ResolveShortcut(const std::string& path) {
     file->Release();
   }
   link->Release();
-  return ansi_text::FromWide(target);
+  return path_text::FromWide(target);
 }
 
 bool CFileDropList::ClassifyPath(const std::string& path, std::uint32_t& kind) {
@@ -111,12 +111,13 @@ void CFileDropList::OnDropFiles(HDROP drop) {
     for (UINT i = 0; i < count; ++i) {
       // Sized from the item itself: a path cut at 260 characters could name
       // another file. Read in UTF-16: the system's own narrowing would turn
-      // a name the code page cannot hold into a look-alike of another.
+      // a name the code page cannot hold into a look-alike of another;
+      // UTF-8 carries every name whole.
       UINT length = DragQueryFileW(drop, i, nullptr, 0);
       if (length == 0) continue;
       std::wstring path(length + 1, L'\0');
       path.resize(DragQueryFileW(drop, i, &path[0], length + 1));
-      AcceptPath(ansi_text::FromWide(path));
+      AcceptPath(path_text::FromWide(path));
     }
   }
   DragFinish(drop);

@@ -1,6 +1,7 @@
 #include "ui/file_rows.h"
 
 #include "crypt/outcome.h"
+#include "platform/path_text.h"
 #include "res/resource.h"
 #include "ui/reason_text.h"
 #include "ui/row_look.h"
@@ -110,7 +111,7 @@ LRESULT DrawRow(NMLVCUSTOMDRAW& draw) {
 }
 
 std::uint64_t QueryFileLength(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(path_text::ToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
   LARGE_INTEGER length;

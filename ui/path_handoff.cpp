@@ -1,14 +1,14 @@
 #include "ui/path_handoff.h"
 
-#include "platform/ansi_text.h"
+#include "platform/path_text.h"
 
 namespace path_handoff {
 
 std::wstring Encode(const std::vector<std::string>& paths) {
   std::wstring data;
   for (const std::string& path : paths) {
-    std::wstring wide = ansi_text::ToWide(path);
-    if (wide.empty()) continue;  // no text of the code page: it names nothing
+    std::wstring wide = path_text::ToWide(path);
+    if (wide.empty()) continue;  // not UTF-8: it names nothing
     data += wide;
     data.push_back(L'\0');
   }
@@ -25,7 +25,7 @@ bool Decode(const COPYDATASTRUCT& data, std::vector<std::string>& paths) {
   for (std::size_t start = 0; start < length;) {
     std::wstring path(text + start);
     start += path.size() + 1;
-    if (!path.empty()) paths.push_back(ansi_text::FromWide(path));
+    if (!path.empty()) paths.push_back(path_text::FromWide(path));
   }
   return true;
 }

@@ -11,10 +11,10 @@ namespace path_handoff {
 
 const ULONG_PTR kMark = 0x50364B41;  // "P6KA"
 
-// The message's data for paths given in the ANSI code page.
+// The message's data for paths given as UTF-8.
 std::wstring Encode(const std::vector<std::string>& paths);
 
-// The paths a message carries, narrowed as a drop's are; false when it is
+// The paths a message carries, as UTF-8 as a drop's are; false when it is
 // not ours or not whole.
 bool Decode(const COPYDATASTRUCT& data, std::vector<std::string>& paths);
 

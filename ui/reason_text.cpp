@@ -20,6 +20,7 @@ UINT TextId(Reason reason) {
     case Reason::ExtensionNotRestorable: return IDS_REASON_EXTENSION_NOT_RESTORABLE;
     case Reason::NameNotInCodePage: return IDS_REASON_NAME_NOT_IN_CODE_PAGE;
     case Reason::ExtensionNotAName: return IDS_REASON_EXTENSION_NOT_A_NAME;
+    case Reason::NameNotHeld: return IDS_REASON_NAME_NOT_HELD;
     case Reason::ContainerNameTaken: return IDS_REASON_CONTAINER_NAME_TAKEN;
     case Reason::RestoredNameTaken: return IDS_REASON_RESTORED_NAME_TAKEN;
     case Reason::ContainerNotCreated: return IDS_REASON_CONTAINER_NOT_CREATED;

@@ -4,6 +4,7 @@
 
 #include "ui/about_dlg.h"
 #include "ui/file_rows.h"
+#include "platform/path_text.h"
 #include "ui/path_handoff.h"
 #include "crypt/key.h"
 #include "res/resource.h"
@@ -36,7 +37,7 @@ CSorvanDlg::~CSorvanDlg() {
 void CSorvanDlg::DoDataExchange(DataExchange& dx) {
   dx.Bind(IDC_FILE_LIST, m_wndFileList);
   dx.Bind(IDC_PROGRESS, m_wndProgress);
-  dx.Text(IDC_FILE_PATH, m_strFilePath);
+  dx.PathText(IDC_FILE_PATH, m_strFilePath);
   dx.Text(IDC_PASSWORD, m_strPassword);
   dx.Text(IDC_CONFIRM, m_strConfirm);
   dx.Bind(IDC_SITE_LINK, m_wndSiteLink);
@@ -206,15 +207,15 @@ void CSorvanDlg::ShowFileAndSize(const std::string& path) {
 }
 
 void CSorvanDlg::OnBrowse() {
-  char path[MAX_PATH * 4] = "";
-  OPENFILENAMEA choice = {};
+  wchar_t path[MAX_PATH * 4] = L"";
+  OPENFILENAMEW choice = {};
   choice.lStructSize = sizeof choice;
   choice.hwndOwner = m_hWnd;
   choice.lpstrFile = path;
-  choice.nMaxFile = sizeof path;
+  choice.nMaxFile = MAX_PATH * 4;
   choice.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-  if (!GetOpenFileNameA(&choice)) return;
-  ShowFileAndSize(path);
+  if (!GetOpenFileNameW(&choice)) return;
+  ShowFileAndSize(path_text::FromWide(path));
   m_strPassword.clear();
   m_strConfirm.clear();
   UpdateData(false);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "tests/app/sorvan_process.h"
+#include "tests/support/name_table.h"
 #include "tests/support/run_helpers.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/screenshot.h"
@@ -90,6 +91,26 @@ TEST(AddProcesses, FoldersShortcutsAndMissingPathsAsADropTakesThem) {
   EXPECT_EQ(rows.front(), dir / "later.txt");  // on top, as a drop puts it
   EXPECT_EQ(WindowsTitled(kMainTitle).size(), 1u);
 
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(first->WaitForExit(), 0);
+}
+
+// Names as people give them, handed over by "/add" from one process to the
+// window of another, arrive whole: each a row of its own name.
+TEST(AddProcesses, EveryNameArrivesWhole) {
+  ScratchDir dir;
+  std::vector<std::string> paths;
+  for (const NameCase& c : NameTable()) {
+    paths.push_back(dir / c.name);
+    WriteBytes(paths.back(), ContentOf(c));
+  }
+  auto first = StartAdding({paths.front()});
+  HWND window = first->WaitForWindow(kMainTitle);
+  ASSERT_NE(window, nullptr);
+  auto second = StartAdding(std::vector<std::string>(paths.begin() + 1, paths.end()));
+  EXPECT_EQ(second->WaitForExit(60000), 0);
+  EXPECT_EQ(Sorted(WaitForListedPaths(window, paths.size())), Sorted(paths));
+  SaveScreenshot(window, SORVAN_SCREENSHOT_DIR, "main-names-added");
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(first->WaitForExit(), 0);
 }

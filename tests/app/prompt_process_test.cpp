@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "res/resource.h"
+#include "tests/support/name_table.h"
 #include "tests/support/run_helpers.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/screenshot.h"
@@ -216,6 +217,36 @@ TEST_F(PromptTest, LinksAndLookAlikeNamesOpenNothing) {
   EXPECT_EQ(outside.Names(), std::vector<std::string>{"box.p6k"});
   EXPECT_EQ(dir.Names(), (std::vector<std::string>{"link.p6k", "x.p6k", "x1.p6k", "x1.p6k."}));
   EXPECT_EQ(ReadBytes(dir / "x1.p6k"), bytes);
+}
+
+// A container of any name the system holds opens as a double-click opens
+// it, and its file comes back under its own name, byte for byte.
+TEST_F(PromptTest, ContainersOfEveryNameOpen) {
+  for (const NameCase& c : NameTable()) {
+    if (c.container.empty()) continue;  // refused when masking: no container
+    SCOPED_TRACE(c.name);
+    ScratchDir names;
+    WriteBytes(names / c.container, ContainerFromLayout(ContentOf(c), c.field, DeriveKey("pw")));
+    Prompt prompt(names / c.container);
+    ASSERT_NE(prompt.window, nullptr);
+    prompt.Type(L"pw");
+    EXPECT_EQ(prompt.Decrypt(), std::make_pair(std::wstring(L"ok"), std::wstring(L"文件解密成功")));
+    EXPECT_EQ(prompt.process.WaitForExit(), 0);
+    EXPECT_EQ(names.Names(), std::vector<std::string>{c.name});
+    EXPECT_EQ(ReadBytes(names / c.name), ContentOf(c));
+  }
+}
+
+// A container whose restored name Windows cannot hold ("dots." from a base
+// name ending in "." and no extension) is refused, and stays.
+TEST_F(PromptTest, ARestoredNameWindowsCannotHoldIsRefused) {
+  const std::string bytes = ContainerFromLayout(kContent, "", DeriveKey("pw"));
+  WriteBytes(dir / "dots..p6k", bytes);
+  Prompt prompt(dir / "dots..p6k");
+  ASSERT_NE(prompt.window, nullptr);
+  prompt.FailsThenCancel(L"Failed to open file,Please try again later!");
+  EXPECT_EQ(ReadBytes(dir / "dots..p6k"), bytes);
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"dots..p6k", "x.p6k"}));
 }
 
 // A container at a path of any length opens from the desktop, and its file

@@ -94,19 +94,20 @@ std::vector<std::string> ListedPaths(HWND dialog) {
   HANDLE other = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
   if (!other) return paths;
   const SIZE_T textSize = 4096;
-  char* remote = static_cast<char*>(
-      VirtualAllocEx(other, nullptr, sizeof(LVITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
+  char* remote = static_cast<char*>(VirtualAllocEx(
+      other, nullptr, sizeof(LVITEMW) + textSize * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
   int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int row = 0; remote && row < count; ++row) {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.iSubItem = 0;
-    item.pszText = remote + sizeof(LVITEMA);
+    item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
     item.cchTextMax = static_cast<int>(textSize);
     WriteProcessMemory(other, remote, &item, sizeof item, nullptr);
-    int length = static_cast<int>(SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote)));
-    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0) ReadProcessMemory(other, remote + sizeof(LVITEMA), &text[0], text.size(), nullptr);
-    paths.push_back(text);
+    int length = static_cast<int>(SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote)));
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+      ReadProcessMemory(other, remote + sizeof(LVITEMW), &text[0], text.size() * sizeof(wchar_t), nullptr);
+    paths.push_back(Utf8Text(text));
   }
   if (remote) VirtualFreeEx(other, remote, 0, MEM_RELEASE);
   CloseHandle(other);

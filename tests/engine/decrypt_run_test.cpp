@@ -18,8 +18,8 @@ TEST(DecryptRun, RestoresUnderTheStoredExtension) {
       {"OLD.p6k", "old", "OLD", "OLD.OLD"},  // a container that carries its whole name
       {"cut.p6k", "c", "abcdefg\xCE", "cut.abcdefg"},  // a lead byte cut off by the field
       {"notap6k", "n", "txt", "notap6k.txt"},
-      {NATIVE_TEXT("\xB1\xA8\xB8\xE6.p6k", "\xE6\x8A\xA5\xE5\x91\x8A.p6k"), "zh", "\xCE\xC4\xB5\xB5",
-       NATIVE_TEXT("\xB1\xA8\xB8\xE6.\xCE\xC4\xB5\xB5", "\xE6\x8A\xA5\xE5\x91\x8A.\xE6\x96\x87\xE6\xA1\xA3")},
+      {"\xE6\x8A\xA5\xE5\x91\x8A.p6k", "zh", "\xCE\xC4\xB5\xB5",
+       "\xE6\x8A\xA5\xE5\x91\x8A.\xE6\x96\x87\xE6\xA1\xA3"},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.container);

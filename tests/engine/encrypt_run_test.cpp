@@ -18,8 +18,8 @@ TEST(EncryptRun, WritesTheContainerBytesAndRemovesTheSource) {
       {"data.properties", "x", "data.p6k", "properti"},
       {"eight.12345678", "y", "eight.p6k", "12345678"},
       {"README", "no dot", "README.p6k", ""},
-      {NATIVE_TEXT("\xB1\xA8\xB8\xE6.\xCE\xC4\xB5\xB5", "\xE6\x8A\xA5\xE5\x91\x8A.\xE6\x96\x87\xE6\xA1\xA3"),
-       "chinese", NATIVE_TEXT("\xB1\xA8\xB8\xE6.p6k", "\xE6\x8A\xA5\xE5\x91\x8A.p6k"),
+      {std::string("\xE6\x8A\xA5\xE5\x91\x8A.\xE6\x96\x87\xE6\xA1\xA3"),
+       "chinese", std::string("\xE6\x8A\xA5\xE5\x91\x8A.p6k"),
        "\xCE\xC4\xB5\xB5" /* code page 936 bytes, on every platform */},
   };
   // 密码 as the Windows program holds it; on POSIX the caller converts UTF-8 first.
@@ -124,7 +124,7 @@ TEST(EncryptRun, NeverReplacesAnExistingName) {
 TEST(EncryptRun, FolderEndingInTrailByte5CIsNotSplitThere) {
   ScratchDir dir;
   // 昞 is 0x95 0x5C in code page 936: its second byte is the backslash.
-  const std::string folder = dir / NATIVE_TEXT("ab\x95\x5C", "ab\xE6\x98\x9E");
+  const std::string folder = dir / std::string("ab\xE6\x98\x9E");
   ASSERT_TRUE(MakeFolder(folder));
   const std::string source = folder + kSeparator + "x.txt";
   WriteBytes(source, "inside");

@@ -25,7 +25,7 @@ const std::wstring kLongFolder = L"C:\\users\\Public\\我的 程序\\Tavrel 文�
 
 // Starts the program, waits for its main window and closes it.
 long StartAndClose(const std::wstring& exe, const char* screenshot = nullptr) {
-  SorvanProcess process(Ansi(exe), std::string());
+  SorvanProcess process(Utf8(exe), std::string());
   if (!process.started()) return -2;
   HWND main = process.WaitForWindow(kMainTitle);
   if (!main) return -1;

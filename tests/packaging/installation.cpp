@@ -234,7 +234,6 @@ std::string Narrow(const std::wstring& wide, UINT codePage) {
 }  // namespace
 
 std::string Utf8(const std::wstring& text) { return Narrow(text, CP_UTF8); }
-std::string Ansi(const std::wstring& text) { return Narrow(text, CP_ACP); }
 
 void Snapshot(HWND window, const char* name) {
   // The other process paints in its own time: ask for it, then give it time.

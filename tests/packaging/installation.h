@@ -49,9 +49,9 @@ bool FolderExists(const std::wstring& path);
 std::optional<std::string> ReadWholeFile(const std::wstring& path);
 void RemoveFolderTree(const std::wstring& folder);
 
-// Texts for messages and for the tests' narrow helpers (the ANSI code page).
+// Texts for messages and for the tests' narrow helpers, which take paths as
+// UTF-8 as the programs do.
 std::string Utf8(const std::wstring& text);
-std::string Ansi(const std::wstring& text);
 
 // The main window's title, by which a started program is found.
 extern const wchar_t kMainTitle[];

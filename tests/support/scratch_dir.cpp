@@ -52,25 +52,27 @@ bool RunUnixTool(const std::string& tool, const std::vector<std::string>& args, 
   return done();
 }
 
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = folder + name;
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring full = folder + name;
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full + "\\");
+        RemoveTree(full + L"\\");
       } else {
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(full.c_str());
+        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(full.c_str());
       }
-    } while (FindNextFileA(find, &data));
+    } while (FindNextFileW(find, &data));
     FindClose(find);
   }
-  RemoveDirectoryA(folder.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
+
+void RemoveTree(const std::string& folder) { RemoveTree(WideText(folder)); }
 #else
 void RemoveTree(const std::string& folder) {
   if (DIR* dir = opendir(folder.c_str())) {
@@ -94,14 +96,14 @@ void RemoveTree(const std::string& folder) {
 
 ScratchDir::ScratchDir() {
 #ifdef _WIN32
-  char base[MAX_PATH];
-  GetTempPathA(MAX_PATH, base);
+  wchar_t base[MAX_PATH];
+  GetTempPathW(MAX_PATH, base);
   std::random_device random;
   for (;;) {
     char name[32];
     std::snprintf(name, sizeof name, "p6ktest%08x", random());
-    m_path = std::string(base) + name;
-    if (CreateDirectoryA(m_path.c_str(), nullptr)) break;
+    m_path = Utf8Text(base) + name;
+    if (CreateDirectoryW(WideText(m_path).c_str(), nullptr)) break;
   }
   m_path += "\\";
 #else
@@ -127,13 +129,13 @@ std::vector<std::string> ListFolder(std::string folder) {
   if (folder.empty() || folder.back() != kSeparator[0]) folder += kSeparator;
   std::vector<std::string> names;
 #ifdef _WIN32
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((WideText(folder) + L"*").c_str(), &data);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = data.cFileName;
+      std::string name = Utf8Text(data.cFileName);
       if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(find, &data));
+    } while (FindNextFileW(find, &data));
     FindClose(find);
   }
 #else
@@ -150,10 +152,20 @@ std::vector<std::string> ListFolder(std::string folder) {
 }
 
 #ifdef _WIN32
-std::wstring WideText(const std::string& ansi) {
-  std::wstring wide(ansi.size() + 1, L'\0');
+std::string Utf8Text(const std::wstring& wide) {
+  int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                 nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0)
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], size,
+                        nullptr, nullptr);
+  return text;
+}
+
+std::wstring WideText(const std::string& utf8) {
+  std::wstring wide(utf8.size() + 1, L'\0');
   wide.resize(static_cast<std::size_t>(
-      MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1));
+      MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1));
   return wide;
 }
 
@@ -238,7 +250,7 @@ bool MakeFolder(const std::string& path) {
 
 bool MakeSizedFile(const std::string& path, std::uint64_t length) {
 #ifdef _WIN32
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE h = CreateFileW(Reachable(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER at;
@@ -256,14 +268,14 @@ bool MakeSizedFile(const std::string& path, std::uint64_t length) {
 }
 
 void AppendByte(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "ab");
+  FILE* f = OpenFile(path, "ab");
   if (!f) std::abort();
   std::fputc('!', f);
   std::fclose(f);
 }
 
 void AppendBytes(const std::string& path, const std::string& bytes) {
-  FILE* f = std::fopen(path.c_str(), "ab");
+  FILE* f = OpenFile(path, "ab");
   if (!f) std::abort();
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
@@ -326,7 +338,7 @@ std::string PatternBytes(std::size_t length, unsigned seed) {
 
 ExclusiveLock::ExclusiveLock(const std::string& path) {
 #ifdef _WIN32
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  HANDLE h = CreateFileW(WideText(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   m_held = h != INVALID_HANDLE_VALUE;
   m_handle = reinterpret_cast<std::intptr_t>(h);

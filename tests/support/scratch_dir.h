@@ -22,21 +22,15 @@ class ScratchDir {
   std::string m_path;
 };
 
-// The platform's native spelling of a name: code page 936 bytes on Windows,
-// UTF-8 elsewhere.
-#ifdef _WIN32
-#define NATIVE_TEXT(cp936, utf8) std::string(cp936)
-#else
-#define NATIVE_TEXT(cp936, utf8) std::string(utf8)
-#endif
-
 extern const char kSeparator[];
 
 #ifdef _WIN32
-// ANSI text (a path of the tests) as UTF-16.
-std::wstring WideText(const std::string& ansi);
+// A path of the tests (UTF-8, as the program carries paths) as UTF-16.
+std::wstring WideText(const std::string& utf8);
+// UTF-16 text as the tests' UTF-8.
+std::string Utf8Text(const std::wstring& wide);
 
-// A file named in UTF-16, for names the code page cannot hold: written (false
+// A file named in UTF-16: written (false
 // when it cannot be), and read back ("<missing>" when it cannot be opened).
 bool WriteWideNamed(const std::wstring& path, const std::string& bytes);
 std::string ReadWideNamed(const std::wstring& path);

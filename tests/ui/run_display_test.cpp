@@ -30,15 +30,10 @@ LRESULT CALLBACK Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                         DWORD_PTR name) {
   const std::string control = reinterpret_cast<const char*>(name);
   switch (message) {
-    case LVM_SETITEMTEXTA: {
-      const LVITEMA* item = reinterpret_cast<const LVITEMA*>(lParam);
-      g_log->push_back((item->iSubItem == 0 ? "path " : "status ") + std::to_string(wParam) + " " +
-                       item->pszText);
-      break;
-    }
     case LVM_SETITEMTEXTW: {
       const LVITEMW* item = reinterpret_cast<const LVITEMW*>(lParam);
-      g_log->push_back("status " + std::to_string(wParam) + " " + Narrow(item->pszText));
+      g_log->push_back((item->iSubItem == 0 ? "path " : "status ") + std::to_string(wParam) + " " +
+                       Narrow(item->pszText));
       break;
     }
     case LVM_SETITEMW: {

@@ -9,6 +9,7 @@
 #include "crypt/key.h"
 #include "crypt/output_writer.h"
 #include "res/resource.h"
+#include "tests/support/name_table.h"
 #include "tests/support/run_helpers.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/ui/window_driver.h"
@@ -21,8 +22,8 @@ using Names = std::vector<std::string>;
 // texts and images of each outcome; a drop afterwards makes every row ready.
 TEST(Runs, EncryptThenDecryptShowEachOutcome) {
   ScratchDir dir;
-  const std::string cjk = NATIVE_TEXT("\xC3\xDC\xC2\xEB.txt", "密码.txt");
-  const std::string cjkContainer = NATIVE_TEXT("\xC3\xDC\xC2\xEB.p6k", "密码.p6k");
+  const std::string cjk = std::string("密码.txt");
+  const std::string cjkContainer = std::string("密码.p6k");
   WriteBytes(dir / "plain.txt", PatternBytes(5000));
   WriteBytes(dir / cjk, "double-byte name");
   WriteBytes(dir / "empty.dat", "");
@@ -103,11 +104,11 @@ TEST(Runs, EncryptThenDecryptShowEachOutcome) {
   for (auto& tip : ui.RowTips()) EXPECT_EQ(tip, L"") << "a ready row has nothing to explain";
 }
 
-// Under Wine a Unix link looks like an ordinary file, and the system lists a
-// name that code page 936 cannot hold as a look-alike of another name
-// (report¹.txt as report1.txt). Neither row may act on another file: the
-// link fails, the other name shows with "?" and fails, and a dropped file of
-// such a name is no row at all.
+// Under Wine a Unix link looks like an ordinary file, and code page 936
+// would narrow a name it cannot hold to a look-alike of another name
+// (report¹.txt to report1.txt). No row may act on another file: the link
+// fails, and report¹.txt, dropped alone or found in a folder, is a row of
+// its own name, masked under it, its look-alike left alone.
 TEST(Runs, LinksAndNamesTheCodePageCannotHoldActOnNoOtherFile) {
   ScratchDir outside, dir;
   WriteBytes(outside / "target.txt", "target");
@@ -119,28 +120,76 @@ TEST(Runs, LinksAndNamesTheCodePageCannotHoldActOnNoOtherFile) {
   ASSERT_TRUE(WriteWideNamed(WideText(dir.path()) + L"alone\u00B9.txt", "alone"));
   WriteBytes(dir / "alone1.txt", "look-alike");
 
+  const std::string superscript = "\xC2\xB9";  // ¹
   WindowDriver ui;
   ui.Drop(std::vector<std::wstring>{WideText(dir.path()) + L"alone\u00B9.txt"});
-  EXPECT_TRUE(ui.Rows().empty());
+  EXPECT_EQ(ui.Rows().size(), 1u);
   ui.Drop({folder});
   std::vector<std::string> paths;
   for (const Row& row : ui.Rows()) paths.push_back(row.path);
   std::sort(paths.begin(), paths.end());
-  EXPECT_EQ(paths, (std::vector<std::string>{folder + "\\link.txt", folder + "\\report1.txt",
-                                             folder + "\\report?.txt"}));
+  EXPECT_EQ(paths, (std::vector<std::string>{dir / ("alone" + superscript + ".txt"),
+                                             folder + "\\link.txt", folder + "\\report1.txt",
+                                             folder + "\\report" + superscript + ".txt"}));
 
   ui.TypePasswords(L"pw");
   ui.Click(IDC_ENCRYPT);
   ui.WaitForRun();
   for (const Row& row : ui.Rows()) {
     SCOPED_TRACE(row.path);
-    bool plain = row.path == folder + "\\report1.p6k";
-    EXPECT_EQ(row.status, plain ? kSuccess : kFailed);
+    EXPECT_EQ(row.status, row.path == folder + "\\link.txt" ? kFailed : kSuccess);
   }
   EXPECT_EQ(ReadBytes(outside / "target.txt"), "target");
   EXPECT_TRUE(PathExists(folder + "\\link.txt"));
-  EXPECT_EQ(ReadWideNamed(WideText(folder) + L"\\report\u00B9.txt"), "superscript");
+  EXPECT_EQ(ReadBytes(folder + "\\report" + superscript + ".p6k"),
+            ContainerFromLayout("superscript", "txt", DeriveKey("pw")));
+  EXPECT_EQ(ReadBytes(folder + "\\report1.p6k"), ContainerFromLayout("plain one", "txt", DeriveKey("pw")));
+  EXPECT_EQ(ReadBytes(dir / ("alone" + superscript + ".p6k")),
+            ContainerFromLayout("alone", "txt", DeriveKey("pw")));
   EXPECT_EQ(ReadBytes(dir / "alone1.txt"), "look-alike");
+}
+
+// A folder of names as people give them, dropped: each is a row of its own
+// name, masked and restored under it byte for byte; only an extension code
+// page 936 cannot hold fails, its file untouched.
+TEST(Runs, EveryNameIsMaskedAndRestoredUnderItsOwnName) {
+  ScratchDir dir;
+  const std::string folder = dir / "names";
+  ASSERT_TRUE(MakeFolder(folder));
+  for (const NameCase& c : NameTable()) WriteBytes(folder + "\\" + c.name, ContentOf(c));
+  WindowDriver ui;
+  ui.Drop({folder});
+  ASSERT_EQ(ui.Rows().size(), NameTable().size());
+  for (const NameCase& c : NameTable()) EXPECT_GE(ui.FindRow(folder + "\\" + c.name), 0) << c.name;
+
+  ui.TypePasswords(L"pw");
+  ui.Click(IDC_ENCRYPT);
+  ui.WaitForRun();
+  ui.Screenshot("main-names-masked");
+  for (const NameCase& c : NameTable()) {
+    SCOPED_TRACE(c.name);
+    if (c.container.empty()) {
+      int row = ui.FindRow(folder + "\\" + c.name);
+      ASSERT_GE(row, 0);
+      EXPECT_EQ(ui.Rows()[static_cast<std::size_t>(row)].status, kFailed);
+      EXPECT_EQ(ReadBytes(folder + "\\" + c.name), ContentOf(c));
+      continue;
+    }
+    int row = ui.FindRow(folder + "\\" + c.container);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(ui.Rows()[static_cast<std::size_t>(row)].status, kSuccess);
+    EXPECT_EQ(ReadBytes(folder + "\\" + c.container),
+              ContainerFromLayout(ContentOf(c), c.field, DeriveKey("pw")));
+  }
+
+  ui.TypePasswords(L"pw");
+  ui.Click(IDC_DECRYPT);
+  ui.WaitForRun();
+  Names expected;
+  for (const NameCase& c : NameTable()) expected.push_back(c.name);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(ListFolder(folder), expected);
+  for (const NameCase& c : NameTable()) EXPECT_EQ(ReadBytes(folder + "\\" + c.name), ContentOf(c)) << c.name;
 }
 
 // A folder deeper than 260 characters becomes rows like any other, and the

@@ -97,7 +97,9 @@ HGLOBAL DropHandle(const std::vector<std::basic_string<Char>>& paths) {
 }  // namespace
 
 void WindowDriver::PostDrop(const std::vector<std::string>& paths) {
-  PostMessageW(item(IDC_FILE_LIST), WM_DROPFILES, reinterpret_cast<WPARAM>(DropHandle(paths)), 0);
+  std::vector<std::wstring> wide;
+  for (const std::string& path : paths) wide.push_back(WideText(path));
+  PostMessageW(item(IDC_FILE_LIST), WM_DROPFILES, reinterpret_cast<WPARAM>(DropHandle(wide)), 0);
 }
 
 void WindowDriver::Drop(const std::vector<std::string>& paths) {
@@ -156,10 +158,11 @@ class ListOfTheWindow : public ListView {
 
   // Case-insensitive search for a row whose text equals text; -1 if none.
   int FindItem(const std::string& text) const {
-    LVFINDINFOA find = {};
+    std::wstring wide = WideText(text);
+    LVFINDINFOW find = {};
     find.flags = LVFI_STRING;
-    find.psz = text.c_str();
-    return static_cast<int>(Send(LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+    find.psz = wide.c_str();
+    return static_cast<int>(Send(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
   }
 };
 

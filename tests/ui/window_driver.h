@@ -71,8 +71,8 @@ class WindowDriver {
     PumpIdle();
   }
 
-  // A drop handle built like the shell's, posted to the list: in the ANSI
-  // code page, or in UTF-16 as the shell of today builds it.
+  // A drop handle built in UTF-16 as the shell of today builds it, posted
+  // to the list; narrow paths are the tests' UTF-8.
   // Each waits until the list holds every dropped row.
   void Drop(const std::vector<std::string>& paths);
   void Drop(const std::vector<std::wstring>& paths);

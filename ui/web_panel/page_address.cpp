@@ -1,6 +1,6 @@
 #include "ui/web_panel/page_address.h"
 
-#include "platform/ansi_text.h"
+#include "platform/path_text.h"
 #include "platform/system_library.h"
 #include "ui/win32/program_path.h"
 
@@ -19,7 +19,7 @@ BOOL SystemIsNetworkAlive(DWORD* flags) {
   return probe ? probe(flags) : FALSE;
 }
 
-std::string ExecutablePathA() { return ansi_text::FromWide(ProgramPath()); }
+std::string ExecutablePathA() { return path_text::FromWide(ProgramPath()); }
 
 std::string ChoosePageAddress(const NetworkProbe& isNetworkAlive, const std::string& executablePath,
                               const PathRules& rules) {

@@ -13,12 +13,13 @@ using NetworkProbe = std::function<BOOL(DWORD* flags)>;
 // library or its entry is missing.
 BOOL SystemIsNetworkAlive(DWORD* flags);
 
-// The running program's path in the ANSI code page.
+// The running program's path, as the program carries paths.
 std::string ExecutablePathA();
 
 // The panel's page: the maker's "/default1.htm" with a network, else
 // "default1.htm" in the executable's folder. The folder ends at the last
-// backslash that is not the second byte of a double-byte character.
+// backslash that is not the second byte of a double-byte character (the
+// rules tell which bytes lead one).
 std::string ChoosePageAddress(const NetworkProbe& isNetworkAlive, const std::string& executablePath,
                               const PathRules& rules = NativePathRules());
 

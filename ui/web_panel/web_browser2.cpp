@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/ansi_text.h"
+#include "platform/path_text.h"
 #include "platform/system_library.h"
 #include "ui/web_panel/browser_ids.h"
 
@@ -65,7 +65,7 @@ void CWebBrowser2::Navigate(const std::string& address) {
   if (SUCCEEDED(control->QueryInterface(browser_ids::kIWebBrowser2,
                                         reinterpret_cast<void**>(&browser))) &&
       browser) {
-    std::wstring wide = ansi_text::ToWide(address);
+    std::wstring wide = path_text::ToWide(address);
     BSTR url = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     VARIANT absent;
     VariantInit(&absent);

@@ -16,6 +16,8 @@ class DataExchange {
   void Bind(int id, Control& control);
   // An edit's text as narrow text in the ANSI code page, no length limit.
   void Text(int id, std::string& value);
+  // An edit's text that is a path, as UTF-8.
+  void PathText(int id, std::string& value);
 
   bool Saving() const { return m_bSaveAndValidate; }
 

@@ -6,8 +6,8 @@
 
 #include "ui/win32/control.h"
 
-// A report-view list. Texts in the ANSI code page are paths (the control
-// converts them); wide texts are the program's own words.
+// A report-view list. Narrow texts are paths, carried as UTF-8 and shown
+// as the system holds them; wide texts are the program's own words.
 class ListView : public Control {
  public:
   int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT, 0, 0)); }
@@ -34,21 +34,8 @@ class ListView : public Control {
   }
 
   // Index of the new row, or -1.
-  int InsertItem(int index, const std::string& text, int image) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = index;
-    item.pszText = const_cast<char*>(text.c_str());
-    item.iImage = image;
-    return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-  }
-  int InsertItem(int index, const std::string& text) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = index;
-    item.pszText = const_cast<char*>(text.c_str());
-    return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-  }
+  int InsertItem(int index, const std::string& path, int image);
+  int InsertItem(int index, const std::string& path);
 
   bool SetItemImage(int row, int image) {
     LVITEMW item = {};
@@ -79,12 +66,7 @@ class ListView : public Control {
     return Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? item.iImage : -1;
   }
 
-  bool SetItemText(int row, int column, const std::string& text) {
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
-    return Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)) != 0;
-  }
+  bool SetItemText(int row, int column, const std::string& path);
   bool SetItemText(int row, int column, const std::wstring& text) {
     LVITEMW item = {};
     item.iSubItem = column;
@@ -92,7 +74,7 @@ class ListView : public Control {
     return Send(LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)) != 0;
   }
 
-  // The whole text, however long; maxChars caps it when not 0.
+  // The whole path, however long; maxChars caps its UTF-16 length when not 0.
   std::string GetItemText(int row, int column, size_t maxChars = 0) const;
   std::wstring GetItemTextW(int row, int column) const;
 
