@@ -1,5 +1,7 @@
 #include "ui/file_rows.h"
 
+#include <algorithm>
+
 #include "crypt/outcome.h"
 #include "platform/path_text.h"
 #include "res/resource.h"
@@ -67,9 +69,9 @@ void FillReasonTip(const ListView& list, NMLVGETINFOTIPW& tip) {
   Reason reason = ReasonOfRow(list, tip.iItem);
   if (reason == Reason::None || !tip.pszText || tip.cchTextMax <= 0) return;
   std::wstring text = ReasonText(reason);
-  std::size_t room = static_cast<std::size_t>(tip.cchTextMax) - 1;
-  text.copy(tip.pszText, room < text.size() ? room : text.size());
-  tip.pszText[room < text.size() ? room : text.size()] = L'\0';
+  std::size_t length = std::min(text.size(), static_cast<std::size_t>(tip.cchTextMax) - 1);
+  text.copy(tip.pszText, length);
+  tip.pszText[length] = L'\0';
 }
 
 namespace {

@@ -14,15 +14,6 @@ int ListView::InsertItem(int index, const std::string& path, int image) {
   return static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-int ListView::InsertItem(int index, const std::string& path) {
-  std::wstring text = path_text::ToWide(path);
-  LVITEMW item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = index;
-  item.pszText = const_cast<wchar_t*>(text.c_str());
-  return static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
 bool ListView::SetItemText(int row, int column, const std::string& path) {
   return SetItemText(row, column, path_text::ToWide(path));
 }

@@ -35,7 +35,6 @@ class ListView : public Control {
 
   // Index of the new row, or -1.
   int InsertItem(int index, const std::string& path, int image);
-  int InsertItem(int index, const std::string& path);
 
   bool SetItemImage(int row, int image) {
     LVITEMW item = {};
