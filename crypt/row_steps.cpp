@@ -7,6 +7,16 @@
 #include "crypt/leftover_sweep.h"
 #include "crypt/stop_request.h"
 
+namespace {
+
+// Whether the row ends with its source removed, once its output stands.
+bool SourceGoes(const FileWork& work) {
+  return work.outcome == Outcome::Done ||
+         (work.outcome == Outcome::AlreadyInPlace && work.sourceGoesBesideExisting);
+}
+
+}  // namespace
+
 FileWork OpenSource(FileSystem& fs, const std::string& path) {
   FileWork work;
   if (!fs.OpenExisting(path, work.source)) {
@@ -74,8 +84,7 @@ Outcome RemoveSource(FileSystem& fs, const std::string& path, FileWork& work) {
 
 RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work) {
   if (work.staged) PlaceTogether(fs, {&work});
-  if (work.outcome == Outcome::AlreadyInPlace && work.sourceGoesBesideExisting)
-    work.outcome = Outcome::Done;
+  if (SourceGoes(work)) work.outcome = Outcome::Done;
   RowResult result;
   result.shownPath = path;
   if (work.outcome == Outcome::AlreadyInPlace) {
@@ -98,12 +107,6 @@ RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work) {
 }
 
 namespace {
-
-// Whether the row ends with its source removed, once its output stands.
-bool SourceGoes(const FileWork& work) {
-  return work.outcome == Outcome::Done ||
-         (work.outcome == Outcome::AlreadyInPlace && work.sourceGoesBesideExisting);
-}
 
 // The rows whose ends wait for their group's outputs to be made durable.
 class RowGroup {
