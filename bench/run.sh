@@ -9,7 +9,8 @@
 # Settings through the environment: P6K (the binary), BENCH_DIR (a folder on
 # the disk to measure, not tmpfs; default /var/tmp), SIZE_MIB, RUNS,
 # SMALL_FILES, P6K_PER_FILE (the tool built to make each file durable on its
-# own). It needs about four times SIZE_MIB of free space.
+# own). It needs about four times SIZE_MIB of free space. To measure on a
+# fresh journaled ext4: bash bench/on_journaled_ext4.sh bash bench/run.sh
 set -euo pipefail
 shopt -s inherit_errexit
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -52,7 +53,21 @@ timed_p6k() {
   elapsed "$t0" "$t1"
 }
 
-echo "p6k benchmark: $SIZE_MIB MiB file, $RUNS interleaved runs, in $WORK"
+# The file system measured on, and for ext4 whether it keeps a journal: without
+# one each new file searches past the inodes freed in the last minute, a cost
+# both flush disciplines pay alike (bench/on_journaled_ext4.sh gives one that
+# has a journal).
+file_system() {
+  local source type journal=""
+  read -r source type < <(findmnt -n -o SOURCE,FSTYPE --target "$WORK")
+  if [[ $type == ext4 ]]; then
+    journal=", no journal"
+    compgen -G "/proc/fs/jbd2/$(basename "$source")-*" >/dev/null && journal=", journaled"
+  fi
+  echo "$type on $source$journal"
+}
+
+echo "p6k benchmark: $SIZE_MIB MiB file, $RUNS interleaved runs, in $WORK ($(file_system))"
 head -c "${SIZE_MIB}M" /dev/urandom >master
 cp master sealed.bin
 "$P6K" encrypt sealed.bin >/dev/null  # the container every decrypt run starts from
