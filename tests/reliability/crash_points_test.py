@@ -196,7 +196,9 @@ class Recorder:
     def inside(self, path):
         return path == self.root or path.startswith(self.root + "/")
 
-    def resolve(self, dirfd, path):
+    def resolve(self, dirfd, quoted):
+        """The absolute path a call's quoted name argument means, seen from dirfd."""
+        path = unescape(quoted[1:-1])
         if not path.startswith("/"):
             number, shown = fd_number(dirfd) if dirfd else ("AT_FDCWD", None)
             base = os.getcwd() if number == "AT_FDCWD" else shown
@@ -277,13 +279,13 @@ class Recorder:
         self.fds[str(fd)] = (inode, False)
 
     def on_openat(self, args, fd):
-        self.opened(self.resolve(args[0], unescape(args[1][1:-1])), args[2], fd)
+        self.opened(self.resolve(args[0], args[1]), args[2], fd)
 
     def on_open(self, args, fd):
-        self.opened(self.resolve(None, unescape(args[0][1:-1])), args[1], fd)
+        self.opened(self.resolve(None, args[0]), args[1], fd)
 
     def on_creat(self, args, fd):
-        self.opened(self.resolve(None, unescape(args[0][1:-1])), "O_CREAT|O_TRUNC", fd)
+        self.opened(self.resolve(None, args[0]), "O_CREAT|O_TRUNC", fd)
 
     def tracked(self, arg):
         number, _ = fd_number(arg)
@@ -303,7 +305,7 @@ class Recorder:
         self.on_write([args[0]], _)
 
     def on_truncate(self, args, _):
-        inode = self.names.get(self.resolve(None, unescape(args[0][1:-1])))
+        inode = self.names.get(self.resolve(None, args[0]))
         if inode:
             self.data_op(inode)
 
@@ -357,22 +359,18 @@ class Recorder:
                            inode=inode, folders=folders))
 
     def on_rename(self, args, _):
-        self.moved(self.resolve(None, unescape(args[0][1:-1])),
-                   self.resolve(None, unescape(args[1][1:-1])), False)
+        self.moved(self.resolve(None, args[0]), self.resolve(None, args[1]), False)
 
     def on_renameat(self, args, _):
-        self.moved(self.resolve(args[0], unescape(args[1][1:-1])),
-                   self.resolve(args[2], unescape(args[3][1:-1])), False)
+        self.moved(self.resolve(args[0], args[1]), self.resolve(args[2], args[3]), False)
 
     on_renameat2 = on_renameat
 
     def on_link(self, args, _):
-        self.moved(self.resolve(None, unescape(args[0][1:-1])),
-                   self.resolve(None, unescape(args[1][1:-1])), True)
+        self.moved(self.resolve(None, args[0]), self.resolve(None, args[1]), True)
 
     def on_linkat(self, args, _):
-        self.moved(self.resolve(args[0], unescape(args[1][1:-1])),
-                   self.resolve(args[2], unescape(args[3][1:-1])), True)
+        self.moved(self.resolve(args[0], args[1]), self.resolve(args[2], args[3]), True)
 
     def removed(self, path):
         if not self.inside(path) or path in self.folders:
@@ -384,10 +382,10 @@ class Recorder:
         self.ops.append(Op("unlink", path=path, folders=[os.path.dirname(path)]))
 
     def on_unlink(self, args, _):
-        self.removed(self.resolve(None, unescape(args[0][1:-1])))
+        self.removed(self.resolve(None, args[0]))
 
     def on_unlinkat(self, args, _):
-        self.removed(self.resolve(args[0], unescape(args[1][1:-1])))
+        self.removed(self.resolve(args[0], args[1]))
 
     def on_mkdir(self, args, _):
         self.errors.append("unmodelled folder creation")
