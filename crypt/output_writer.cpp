@@ -93,8 +93,7 @@ Outcome StageOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged) 
     return Settle(fs, job, Outcome::CreateFailed);
   Outcome outcome = Transfer(fs, job, staged.file);
   if (outcome == Outcome::Done) return outcome;
-  Discard(fs, staged);
-  return Settle(fs, job, outcome);
+  return DropOutput(fs, job, staged, outcome);
 }
 
 // The temporary file stays open, and so held, until it has its final name:
