@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/wow64.h"
+
 namespace system_folder {
 namespace {
 
@@ -25,8 +27,7 @@ std::wstring WithoutTrailingSeparators(std::wstring path) {
 
 // The Windows folder when this process runs under WOW64, else empty.
 std::wstring WindowsFolderUnderWow64() {
-  BOOL wow64 = FALSE;
-  if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) return std::wstring();
+  if (!RunsUnderWow64()) return std::wstring();
   std::vector<wchar_t> buffer(MAX_PATH);
   UINT length = GetSystemWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
   if (length == 0 || length >= buffer.size()) return L"C:\\Windows";

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/wow64.h"
+
 namespace {
 
 // The variable a 32-bit process under WOW64 holds the native folder in.
@@ -21,11 +23,6 @@ std::wstring NativeName(const std::wstring& name) {
         CSTR_EQUAL)
       return pair.native;
   return name;
-}
-
-bool RunsUnderWow64() {
-  BOOL wow64 = FALSE;
-  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
 std::wstring FromEnvironment(const std::wstring& name) {
