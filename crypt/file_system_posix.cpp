@@ -316,9 +316,10 @@ class PosixFileSystem : public FileSystem {
     return RenameByBestMeans(from, to);
   }
 
-  // A folder's fsync makes its names durable on a local disk file system. A
-  // FUSE server may ignore it (ntfs-3g does), while a file's fsync reaches
-  // it: ntfs-3g then flushes its device, and the rename with it.
+  // A folder's fsync makes its names durable on a local disk file system. On
+  // FUSE it reaches only a server that implements it (the kernel answers for
+  // one that does not), while a file's fsync reaches every server that
+  // flushes at all: ntfs-3g then flushes its device, and the rename with it.
   bool SyncNames(const std::string& path, FileHandle file) override {
     if (OnLocalDisk(Fd(file))) return SyncFolderOf(path) || SyncVolumeOf(path);
     SyncFolderOf(path);  // for a server that honours it; its answer proves nothing

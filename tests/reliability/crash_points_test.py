@@ -8,7 +8,8 @@ The model follows the file system, as p6k does. On a local disk file system
 fsync of a folder makes the names in it durable; syncfs/sync make everything
 durable (from Linux 5.8, which reports their errors; before, nothing).
 Anywhere else (FUSE, network file systems): syncfs/sync and a folder's fsync
-make nothing durable (ntfs-3g's server gets no request for either), and a
+make nothing durable (syncfs reaches no FUSE server, and the kernel itself
+answers a folder's fsync for a server without one), and a
 file's fsync makes its data and the names it stands under durable. Nothing
 else does (sync_file_range included). Every unlink of a source must come
 after the data and the name of its replacement are durable. At every sync
