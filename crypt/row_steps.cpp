@@ -95,9 +95,24 @@ Outcome RemoveSource(FileSystem& fs, const std::string& path, FileWork& work) {
   return outcome;
 }
 
+namespace {
+
+// An output that a run which died left under its name may never have been
+// made durable, its name least of all: it is, before its source may go.
+bool MakeDurable(FileSystem& fs, const std::string& path) {
+  FileHandle file = 0;
+  if (!fs.OpenExisting(path, file)) return false;
+  bool durable = fs.Flush(file) && fs.SyncNames(path, file);
+  fs.Close(file);
+  return durable;
+}
+
+}  // namespace
+
 RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work) {
   if (work.staged) PlaceTogether(fs, {&work}, GroupFlush::EachFile);
-  if (SourceGoes(work)) work.outcome = Outcome::Done;
+  if (SourceGoes(work) && work.outcome == Outcome::AlreadyInPlace)
+    work.outcome = MakeDurable(fs, work.outputPath) ? Outcome::Done : Outcome::WriteFailed;
   RowResult result;
   result.shownPath = path;
   if (work.outcome == Outcome::AlreadyInPlace) {
