@@ -96,9 +96,6 @@ Outcome StageOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged) 
   return DropOutput(fs, job, staged, outcome);
 }
 
-// The temporary file stays open, and so held, until it has its final name:
-// a sweep by another run must never take it from under the move. The flush
-// has told every write error; the close only lets the hold go.
 // The temporary file stays open, and so held, until its name is durable: a
 // sweep by another run must never take it from under the move, and a file
 // system that makes names durable only through a file's flush is given it.

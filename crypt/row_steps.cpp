@@ -76,10 +76,9 @@ void PlaceTogether(FileSystem& fs, const std::vector<FileWork*>& works, GroupFlu
                             : DropOutput(fs, work->job, work->output, Outcome::WriteFailed);
     if (work->outcome == Outcome::Done) moved.push_back(work);
   }
-  // The group shares one folder, and where its data took one flush one flush
-  // of the folder makes every move durable; elsewhere each name is made
-  // durable on its own. A move that cannot be made durable is taken back,
-  // and its source stays.
+  // Where the group's data took one flush, one flush of its folder makes
+  // every move durable; elsewhere each name is made durable on its own. A
+  // move that cannot be made durable is taken back, and its source stays.
   bool named = true;
   for (std::size_t i = 0; i < moved.size(); ++i) {
     if (i == 0 || !together) named = fs.SyncNames(moved[i]->job.finalPath, moved[i]->output.file);
