@@ -49,18 +49,23 @@ class FileSystem {
   virtual bool Write(FileHandle file, const void* data, std::size_t size) = 0;
   // Makes the file's data durable.
   virtual bool Flush(FileHandle file) = 0;
-  // Makes the data of several files in one folder durable at once, with as
-  // few flushes of the drive as the platform allows.
+  // Whether one flush covers a group of new files in the folder of file:
+  // FlushTogether for their data, one SyncNames for their names. True only
+  // on a file system known to honour both.
+  virtual bool FlushesTogether(FileHandle file) = 0;
+  // Makes the data of several files in one folder durable at once, with one
+  // flush of the drive; only where FlushesTogether said it may.
   virtual bool FlushTogether(const std::vector<FileHandle>& files) = 0;
   virtual bool Close(FileHandle file) = 0;
-  // Renames without ever replacing what is at to, and makes the rename
-  // durable; a rename that cannot be made durable is undone (Failed).
-  virtual MoveResult MoveNoReplace(const std::string& from, const std::string& to) = 0;
-  // The same rename, durable only once SyncNames has made the names of its
-  // folder durable: a group of renames in one folder shares that flush.
+  // Renames without ever replacing what is at to. The new name is durable
+  // once SyncNames has made the names of its folder durable, so that several
+  // renames in one folder share that flush.
   virtual MoveResult RenameNoReplace(const std::string& from, const std::string& to) = 0;
-  // Makes the names in the folder of path durable.
-  virtual bool SyncNames(const std::string& path) = 0;
+  // Makes the names in the folder of path durable, file being the open file
+  // that was just renamed to path. Where the file system is not known to
+  // honour a flush of the folder (FUSE, network file systems), it is only
+  // that file's name that is made durable, by the file's own flush.
+  virtual bool SyncNames(const std::string& path, FileHandle file) = 0;
   // Removes a file of our own making (a temporary file).
   virtual bool Delete(const std::string& path) = 0;
   // The names in folder ("" = the current folder), whatever each is.

@@ -5,12 +5,15 @@
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <map>
 #include <mutex>
 
 #include "crypt/file_system.h"
+#include "crypt/group_flush_policy.h"
 #include "crypt/path_facts.h"
 #include "crypt/sole_opener_posix.h"
 
@@ -65,13 +68,33 @@ bool SyncFolderOf(const std::string& path) {
   return ok;
 }
 
+bool KernelReportsSyncfsErrors() {
+  static const bool reports = [] {
+    struct utsname system;
+    return uname(&system) == 0 &&
+           group_flush_policy::SyncfsReportsWriteErrors(system.release);
+  }();
+  return reports;
+}
+
+// A local disk file system: its syncfs and a folder's fsync reach the disk.
+bool OnLocalDisk(int fd) {
+  struct statfs volume;
+  return fstatfs(fd, &volume) == 0 &&
+         group_flush_policy::SyncfsReachesTheDisk(static_cast<std::uint64_t>(volume.f_type));
+}
+
+// Whether one syncfs on fd's file system makes every file of it durable and
+// tells when it could not.
+bool SyncfsSuffices(int fd) { return KernelReportsSyncfsErrors() && OnLocalDisk(fd); }
+
 // A folder that may be written but not read cannot be opened to flush it;
 // flushing the whole file system that holds the file makes the rename
-// durable all the same.
+// durable all the same, where that flush reaches the disk.
 bool SyncVolumeOf(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
-  bool ok = syncfs(fd) == 0;
+  bool ok = SyncfsSuffices(fd) && syncfs(fd) == 0;
   close(fd);
   return ok;
 }
@@ -274,14 +297,14 @@ class PosixFileSystem : public FileSystem {
 
   bool Flush(FileHandle file) override { return fsync(Fd(file)) == 0; }
 
+  bool FlushesTogether(FileHandle file) override { return SyncfsSuffices(Fd(file)); }
+
   // One syncfs writes the data of every file out and flushes the drive once,
   // where an fsync of each would flush it for each. The files share a folder
   // and so a file system. The first file was opened first: syncfs reports a
-  // write-back error of the file system since that open (Linux 5.8 and on).
+  // write-back error of the file system since that open.
   bool FlushTogether(const std::vector<FileHandle>& files) override {
-    if (files.empty()) return true;
-    if (files.size() == 1) return Flush(files.front());
-    return syncfs(Fd(files.front())) == 0;
+    return files.empty() || syncfs(Fd(files.front())) == 0;
   }
 
   bool Close(FileHandle file) override {
@@ -289,21 +312,18 @@ class PosixFileSystem : public FileSystem {
     return close(Fd(file)) == 0;
   }
 
-  MoveResult MoveNoReplace(const std::string& from, const std::string& to) override {
-    MoveResult moved = RenameByBestMeans(from, to);
-    if (moved != MoveResult::Moved) return moved;
-    if (SyncNames(to)) return MoveResult::Moved;
-    // Not durable: the output goes back under its temporary name, for the
-    // caller to remove. If even that fails, the output stands where it is.
-    return rename(to.c_str(), from.c_str()) == 0 ? MoveResult::Failed : MoveResult::Moved;
-  }
-
   MoveResult RenameNoReplace(const std::string& from, const std::string& to) override {
     return RenameByBestMeans(from, to);
   }
 
-  bool SyncNames(const std::string& path) override {
-    return SyncFolderOf(path) || SyncVolumeOf(path);
+  // A folder's fsync makes its names durable on a local disk file system. On
+  // FUSE it reaches only a server that implements it (the kernel answers for
+  // one that does not), while a file's fsync reaches every server that
+  // flushes at all: ntfs-3g then flushes its device, and the rename with it.
+  bool SyncNames(const std::string& path, FileHandle file) override {
+    if (OnLocalDisk(Fd(file))) return SyncFolderOf(path) || SyncVolumeOf(path);
+    SyncFolderOf(path);  // for a server that honours it; its answer proves nothing
+    return fsync(Fd(file)) == 0;
   }
 
   bool Delete(const std::string& path) override { return unlink(path.c_str()) == 0; }

@@ -2,6 +2,7 @@
 
 #include "platform/path_text.h"
 #include "crypt/file_system.h"
+#include "crypt/group_flush_policy.h"
 #include "crypt/group_flush_win32.h"
 #include "crypt/path_facts.h"
 #include "crypt/win32_paths.h"
@@ -110,15 +111,25 @@ class Win32FileSystem : public FileSystem {
 
   bool Flush(FileHandle file) override { return FlushFileBuffers(Handle(file)) != FALSE; }
 
+  bool FlushesTogether(FileHandle file) override {
+    wchar_t fileSystem[MAX_PATH + 1] = {};
+    return GetVolumeInformationByHandleW(Handle(file), nullptr, 0, nullptr, nullptr, nullptr,
+                                         fileSystem, MAX_PATH + 1) &&
+           group_flush_policy::DataOnlyThenOneFullFlushSuffices(fileSystem);
+  }
+
   bool FlushTogether(const std::vector<FileHandle>& files) override {
     std::vector<HANDLE> handles;
     for (FileHandle file : files) handles.push_back(Handle(file));
-    return group_flush::FlushTogether(handles, group_flush::SystemFlushBuffersFileEx());
+    return group_flush::FlushTogether(handles, group_flush::SystemCalls());
   }
 
   bool Close(FileHandle file) override { return CloseHandle(Handle(file)) != FALSE; }
 
-  MoveResult MoveNoReplace(const std::string& from, const std::string& to) override {
+  // The move is written through, so its name is durable once it returns.
+  // NTFS logs a rename and a later removal in the order they were made, so
+  // no removal that follows can outlive the rename in a crash.
+  MoveResult RenameNoReplace(const std::string& from, const std::string& to) override {
     std::wstring wideFrom = win32_paths::LongPath(from), wideTo = win32_paths::LongPath(to);
     if (wideFrom.empty() || wideTo.empty()) return MoveResult::Failed;
     for (int attempt = 0;; ++attempt) {
@@ -132,13 +143,7 @@ class Win32FileSystem : public FileSystem {
     }
   }
 
-  // NTFS logs a rename and a later removal in the order they were made, so
-  // no removal that follows can outlive the rename in a crash.
-  MoveResult RenameNoReplace(const std::string& from, const std::string& to) override {
-    return MoveNoReplace(from, to);
-  }
-
-  bool SyncNames(const std::string&) override { return true; }
+  bool SyncNames(const std::string&, FileHandle) override { return true; }
 
   bool Delete(const std::string& path) override {
     std::wstring wide = win32_paths::LongPath(path);

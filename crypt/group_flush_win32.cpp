@@ -15,26 +15,26 @@ struct IoStatus {
   ULONG_PTR information;
 };
 
-bool FlushEachInFull(const std::vector<HANDLE>& files) {
+bool FlushEachInFull(const std::vector<HANDLE>& files, const Calls& calls) {
   for (HANDLE file : files)
-    if (!FlushFileBuffers(file)) return false;
+    if (!calls.full(file)) return false;
   return true;
 }
 
-bool WriteDataOut(HANDLE file, FlushBuffersFileEx dataOnly) {
+bool WriteDataOut(HANDLE file, const Calls& calls) {
   IoStatus status = {};
-  return dataOnly(file, kFileDataOnly, nullptr, 0, &status) >= 0;  // NT_SUCCESS
+  return calls.dataOnly(file, kFileDataOnly, nullptr, 0, &status) >= 0;  // NT_SUCCESS
 }
 
 }  // namespace
 
-FlushBuffersFileEx SystemFlushBuffersFileEx() {
-  static const FlushBuffersFileEx call = [] {
+Calls SystemCalls() {
+  static const FlushBuffersFileEx dataOnly = [] {
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     FARPROC found = ntdll ? GetProcAddress(ntdll, "NtFlushBuffersFileEx") : nullptr;
     return reinterpret_cast<FlushBuffersFileEx>(reinterpret_cast<void*>(found));
   }();
-  return call;
+  return Calls{dataOnly, &FlushFileBuffers};
 }
 
 // A volume handle would flush the drive as well, but opening one for writing
@@ -42,12 +42,12 @@ FlushBuffersFileEx SystemFlushBuffersFileEx() {
 // NTFS writes that file's metadata by forcing its log, which holds every
 // earlier change of size and allocation of the other files too, and then
 // flushes the drive's cache.
-bool FlushTogether(const std::vector<HANDLE>& files, FlushBuffersFileEx dataOnly) {
+bool FlushTogether(const std::vector<HANDLE>& files, const Calls& calls) {
   if (files.empty()) return true;
-  if (files.size() == 1 || !dataOnly) return FlushEachInFull(files);
+  if (!calls.dataOnly) return FlushEachInFull(files, calls);
   for (HANDLE file : files)
-    if (!WriteDataOut(file, dataOnly) && !FlushFileBuffers(file)) return false;
-  return FlushFileBuffers(files.back()) != FALSE;
+    if (!WriteDataOut(file, calls) && !calls.full(file)) return false;
+  return calls.full(files.back()) != FALSE;
 }
 
 }  // namespace group_flush

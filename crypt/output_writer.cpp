@@ -96,18 +96,12 @@ Outcome StageOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged) 
   return DropOutput(fs, job, staged, outcome);
 }
 
-// The temporary file stays open, and so held, until it has its final name:
-// a sweep by another run must never take it from under the move. The flush
-// has told every write error; the close only lets the hold go.
-Outcome PlaceOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged,
-                    MoveDurability durability) {
-  MoveResult moved = durability == MoveDurability::ByItself
-                         ? fs.MoveNoReplace(staged.temporary, job.finalPath)
-                         : fs.RenameNoReplace(staged.temporary, job.finalPath);
-  if (moved == MoveResult::Moved) {
-    fs.Close(staged.file);
-    return Outcome::Done;
-  }
+// The temporary file stays open, and so held, until its name is durable: a
+// sweep by another run must never take it from under the move, and a file
+// system that makes names durable only through a file's flush is given it.
+Outcome PlaceOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged) {
+  MoveResult moved = fs.RenameNoReplace(staged.temporary, job.finalPath);
+  if (moved == MoveResult::Moved) return Outcome::Done;
   return DropOutput(fs, job, staged,
                     moved == MoveResult::Taken ? Outcome::NameTaken : Outcome::WriteFailed);
 }
@@ -117,19 +111,18 @@ Outcome DropOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged, O
   return Settle(fs, job, why);
 }
 
-Outcome UnplaceOutput(FileSystem& fs, const OutputJob& job, const StagedOutput& staged) {
-  if (fs.RenameNoReplace(job.finalPath, staged.temporary) != MoveResult::Moved)
+// The flush has told every write error; the close only lets the hold go.
+Outcome SettleOutput(FileSystem& fs, const OutputJob& job, const StagedOutput& staged,
+                     bool named) {
+  if (named) {
+    fs.Close(staged.file);
     return Outcome::Done;
-  if (!fs.Delete(staged.temporary)) fs.Delete(staged.temporary);
+  }
+  if (fs.RenameNoReplace(job.finalPath, staged.temporary) == MoveResult::Moved)
+    Discard(fs, staged);
+  else
+    fs.Close(staged.file);
   return Outcome::WriteFailed;
-}
-
-Outcome WriteOutput(FileSystem& fs, const OutputJob& job) {
-  StagedOutput staged;
-  Outcome outcome = StageOutput(fs, job, staged);
-  if (outcome != Outcome::Done) return outcome;
-  if (!fs.Flush(staged.file)) return DropOutput(fs, job, staged, Outcome::WriteFailed);
-  return PlaceOutput(fs, job, staged, MoveDurability::ByItself);
 }
 
 bool IsTemporaryName(const std::string& name) {

@@ -37,29 +37,23 @@ struct StagedOutput {
 // ReadFailed, WriteFailed or Stopped, with no output left behind.
 Outcome StageOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged);
 
-// How a staged output's move is made durable: by the move itself, or by its
-// group's one SyncNames afterwards.
-enum class MoveDurability { ByItself, ByItsGroup };
-
 // Moves a staged output, its data durable, to its final name without
-// replacing anything: Done; AlreadyInPlace when the name held this very
-// output before; otherwise NameTaken or WriteFailed, the staged file removed.
-Outcome PlaceOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged,
-                    MoveDurability durability);
+// replacing anything: Done, the output still open (and held) until
+// SettleOutput; otherwise NameTaken, AlreadyInPlace (the name held this very
+// output before) or WriteFailed, the staged file removed.
+Outcome PlaceOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged);
 
 // Removes a staged output that will not be placed; the row ends as why says,
 // or as the file under its name makes it end.
 Outcome DropOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged, Outcome why);
 
-// Takes a placed output back under its temporary name and removes it, for a
-// group whose names could not be made durable: WriteFailed, or Done when it
-// cannot be taken back and stands where it is.
-Outcome UnplaceOutput(FileSystem& fs, const OutputJob& job, const StagedOutput& staged);
-
-// The whole way for one output: staged, flushed, placed. Done when the
-// output stands complete under finalPath, otherwise as StageOutput and
-// PlaceOutput end.
-Outcome WriteOutput(FileSystem& fs, const OutputJob& job);
+// Ends a placed output once its folder's names were synced (named: whether
+// that worked): Done, closed. When its name is not durable it is taken back
+// under its temporary name and removed; where it cannot be taken back it
+// stands where it is, and its source must stay beside it all the same. So
+// such a row fails (WriteFailed) either way, and the next run settles an
+// output it finds under the name.
+Outcome SettleOutput(FileSystem& fs, const OutputJob& job, const StagedOutput& staged, bool named);
 
 // The temporary name pattern, "~p6k" + four hex digits + ".tmp".
 bool IsTemporaryName(const std::string& fileName);

@@ -47,7 +47,17 @@ void StageInWork(FileSystem& fs, OutputJob job, FileWork& work) {
   work.job = std::move(job);
 }
 
-void PlaceTogether(FileSystem& fs, const std::vector<FileWork*>& works) {
+namespace {
+
+bool FlushEach(FileSystem& fs, const std::vector<FileHandle>& files) {
+  for (FileHandle file : files)
+    if (!fs.Flush(file)) return false;
+  return true;
+}
+
+}  // namespace
+
+void PlaceTogether(FileSystem& fs, const std::vector<FileWork*>& works, GroupFlush flush) {
   std::vector<FileWork*> staged;
   std::vector<FileHandle> files;
   for (FileWork* work : works) {
@@ -56,22 +66,24 @@ void PlaceTogether(FileSystem& fs, const std::vector<FileWork*>& works) {
     files.push_back(work->output.file);
   }
   if (staged.empty()) return;
-  // One output alone is made durable as it always was: its own flush, then
-  // its folder's with its move.
-  const bool alone = staged.size() == 1;
-  const bool flushed = alone ? fs.Flush(files.front()) : fs.FlushTogether(files);
-  const MoveDurability durability = alone ? MoveDurability::ByItself : MoveDurability::ByItsGroup;
+  // One flush for all pays only for more than one output.
+  const bool together = flush == GroupFlush::Together && files.size() > 1;
+  const bool flushed = together ? fs.FlushTogether(files) : FlushEach(fs, files);
   std::vector<FileWork*> moved;
   for (FileWork* work : staged) {
     work->staged = false;
-    work->outcome = flushed ? PlaceOutput(fs, work->job, work->output, durability)
+    work->outcome = flushed ? PlaceOutput(fs, work->job, work->output)
                             : DropOutput(fs, work->job, work->output, Outcome::WriteFailed);
-    if (!alone && work->outcome == Outcome::Done) moved.push_back(work);
+    if (work->outcome == Outcome::Done) moved.push_back(work);
   }
-  // The group shares one folder: one flush of it makes every move durable.
-  // Moves that cannot be made durable are taken back, as a single one is.
-  if (moved.empty() || fs.SyncNames(moved.front()->job.finalPath)) return;
-  for (FileWork* work : moved) work->outcome = UnplaceOutput(fs, work->job, work->output);
+  // Where the group's data took one flush, one flush of its folder makes
+  // every move durable; elsewhere each name is made durable on its own. A
+  // move that cannot be made durable is taken back, and its source stays.
+  bool named = true;
+  for (std::size_t i = 0; i < moved.size(); ++i) {
+    if (i == 0 || !together) named = fs.SyncNames(moved[i]->job.finalPath, moved[i]->output.file);
+    moved[i]->outcome = SettleOutput(fs, moved[i]->job, moved[i]->output, named);
+  }
 }
 
 Outcome RemoveSource(FileSystem& fs, const std::string& path, FileWork& work) {
@@ -82,9 +94,24 @@ Outcome RemoveSource(FileSystem& fs, const std::string& path, FileWork& work) {
   return outcome;
 }
 
+namespace {
+
+// An output that a run which died left under its name may never have been
+// made durable, its name least of all: it is, before its source may go.
+bool MakeDurable(FileSystem& fs, const std::string& path) {
+  FileHandle file = 0;
+  if (!fs.OpenExisting(path, file)) return false;
+  bool durable = fs.Flush(file) && fs.SyncNames(path, file);
+  fs.Close(file);
+  return durable;
+}
+
+}  // namespace
+
 RowResult FinishRow(FileSystem& fs, const std::string& path, FileWork& work) {
-  if (work.staged) PlaceTogether(fs, {&work});
-  if (SourceGoes(work)) work.outcome = Outcome::Done;
+  if (work.staged) PlaceTogether(fs, {&work}, GroupFlush::EachFile);
+  if (SourceGoes(work) && work.outcome == Outcome::AlreadyInPlace)
+    work.outcome = MakeDurable(fs, work.outputPath) ? Outcome::Done : Outcome::WriteFailed;
   RowResult result;
   result.shownPath = path;
   if (work.outcome == Outcome::AlreadyInPlace) {
@@ -115,7 +142,10 @@ class RowGroup {
 
   // A group never spans folders: one flush of its folder covers its names.
   void EnterFolder(const std::string& folder) {
-    if (folder != m_folder) End();
+    if (folder != m_folder) {
+      End();
+      m_flushDecided = false;
+    }
     m_folder = folder;
   }
 
@@ -140,7 +170,7 @@ class RowGroup {
   void End() {
     std::vector<FileWork*> works;
     for (PendingRow& pending : m_rows) works.push_back(&pending.work);
-    PlaceTogether(m_fs, works);
+    PlaceTogether(m_fs, works, FlushIn(works));
     for (PendingRow& pending : m_rows) {
       const FileWork& work = pending.work;
       bool inPlace = work.outcome == Outcome::Done || work.outcome == Outcome::AlreadyInPlace;
@@ -154,6 +184,20 @@ class RowGroup {
   }
 
  private:
+  // Asked once per folder, of the folder's first staged output: its file
+  // system is every later one's.
+  GroupFlush FlushIn(const std::vector<FileWork*>& works) {
+    if (m_flushDecided) return m_flush;
+    for (const FileWork* work : works) {
+      if (!work->staged) continue;
+      m_flush = m_fs.FlushesTogether(work->output.file) ? GroupFlush::Together
+                                                         : GroupFlush::EachFile;
+      m_flushDecided = true;
+      break;
+    }
+    return m_flush;
+  }
+
   struct PendingRow {
     int row;
     std::string path;
@@ -163,6 +207,8 @@ class RowGroup {
   RunListener& m_listener;
   std::vector<PendingRow> m_rows;
   std::string m_folder;
+  bool m_flushDecided = false;
+  GroupFlush m_flush = GroupFlush::EachFile;
   std::size_t m_stagedFiles = 0;
   std::uint64_t m_stagedBytes = 0;
 };

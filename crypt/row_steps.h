@@ -45,11 +45,18 @@ void CloseSource(FileSystem& fs, FileWork& work);
 // Stages the job's output in the work: Done and staged, or how the row ended.
 void StageInWork(FileSystem& fs, OutputJob job, FileWork& work);
 
+// How a group's outputs are made durable: each output by its own flushes of
+// data and name, or the data of all by one flush and their names by one
+// flush of their folder, where the folder's file system honours that
+// (FileSystem::FlushesTogether).
+enum class GroupFlush { EachFile, Together };
+
 // Places the staged outputs of rows in one folder, made durable together:
-// their data by one flush (the file's own for a single one), then their
-// names by one flush of the folder; only then may their sources go. Each
-// work ends Done with its output in place, or with the outcome that stopped it.
-void PlaceTogether(FileSystem& fs, const std::vector<FileWork*>& works);
+// their data, then their names, as flush says (one output alone always by
+// its own flushes); only then may their sources go.
+// Each work ends Done with its output in place, or with the outcome that
+// stopped it, its source kept.
+void PlaceTogether(FileSystem& fs, const std::vector<FileWork*>& works, GroupFlush flush);
 
 // Removes the source whose output stands in place, unless another program
 // changed or replaced it after it was read: Done, SourceChanged or

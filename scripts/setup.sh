@@ -14,7 +14,7 @@ PACKAGES=(
   locales fonts-wqy-microhei
   clang libclang-rt-14-dev
   time util-linux strace
-  e2fsprogs dosfstools fusefat
+  e2fsprogs dosfstools fusefat ntfs-3g
   nsis dpkg-dev unzip groff-base lintian python3 python3-yaml
 )
 

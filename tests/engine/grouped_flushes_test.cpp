@@ -41,35 +41,81 @@ class SourceWatcher : public RecordingListener {
   }
 };
 
-// Groups end at their count and at the end of a folder; a group of one is
-// flushed on its own, a larger one with one flush of its data and one of its
-// folder's names. The rows are told started and finished in row order, and
-// a success only once its source is gone.
+// Groups end at their count and at the end of a folder. Where the file
+// system honours one flush for a group, a group of more than one has its
+// data flushed once and its names once; elsewhere, and for a group of one,
+// each output has its own flush of each. The rows are
+// told started and finished in row order, and a success only once its
+// source is gone.
 TEST(GroupedFlushes, GroupsEndAtTheirBoundAndAtAFolderAndFinishInRowOrder) {
-  ScratchDir dir;
-  std::vector<std::string> paths = MakeFiles(dir, {{"one", 7}, {"two", 2}});
-  FaultyFileSystem fs;
-  SourceWatcher view(paths);
-  view.sources = paths;
-  RunSettings settings = SettingsFor(view, "pw", &fs);
-  settings.groupFiles = 3;
-  EncryptRows(view, settings);
+  struct Case {
+    bool together;
+    int flushes;
+    int togetherFlushes;
+    int nameFlushes;
+  } cases[] = {{true, 4, 3, 4}, {false, 9, 0, 9}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.together ? "flushes together" : "flushes each file");
+    ScratchDir dir;
+    std::vector<std::string> paths = MakeFiles(dir, {{"one", 7}, {"two", 2}});
+    FaultyFileSystem fs;
+    fs.SayFlushesTogether(c.together);
+    SourceWatcher view(paths);
+    view.sources = paths;
+    RunSettings settings = SettingsFor(view, "pw", &fs);
+    settings.groupFiles = 3;
+    EncryptRows(view, settings);
 
-  const std::vector<std::string> expected = {
-      "started",
-      "row 0", "row 1", "row 2", "finished 0", "finished 1", "finished 2",
-      "row 3", "row 4", "row 5", "finished 3", "finished 4", "finished 5",
-      "row 6", "finished 6",                                  // the folder's end
-      "row 7", "row 8", "finished 7", "finished 8",
-      "ended"};
-  EXPECT_EQ(view.log, expected);
-  EXPECT_EQ(view.outcomes, std::vector<Outcome>(9, Outcome::Done));
-  EXPECT_EQ(view.successesShownEarly, 0);
-  EXPECT_EQ(fs.Count(Op::Flush), 4);      // one per group
-  EXPECT_EQ(fs.Count(Op::SyncNames), 3);  // one per group of more than one
-  EXPECT_EQ(fs.Count(Op::Move), 9);
-  for (int i = 0; i < 7; ++i) EXPECT_TRUE(PathExists(dir / ("one" + std::string(kSeparator) + "f" + std::to_string(i) + ".p6k")));
-  EXPECT_EQ(ListFolder(dir / "two"), (Names{"f0.p6k", "f1.p6k"}));
+    const std::vector<std::string> expected = {
+        "started",
+        "row 0", "row 1", "row 2", "finished 0", "finished 1", "finished 2",
+        "row 3", "row 4", "row 5", "finished 3", "finished 4", "finished 5",
+        "row 6", "finished 6",                                  // the folder's end
+        "row 7", "row 8", "finished 7", "finished 8",
+        "ended"};
+    EXPECT_EQ(view.log, expected);
+    EXPECT_EQ(view.outcomes, std::vector<Outcome>(9, Outcome::Done));
+    EXPECT_EQ(view.successesShownEarly, 0);
+    EXPECT_EQ(fs.Count(Op::Flush), c.flushes);
+    EXPECT_EQ(fs.TogetherCount(), c.togetherFlushes);
+    EXPECT_EQ(fs.Count(Op::SyncNames), c.nameFlushes);
+    EXPECT_EQ(fs.Count(Op::Move), 9);
+    for (int i = 0; i < 7; ++i) {
+      std::string name = "f" + std::to_string(i) + ".p6k";
+      EXPECT_TRUE(PathExists(dir / ("one" + std::string(kSeparator) + name)));
+    }
+    EXPECT_EQ(ListFolder(dir / "two"), (Names{"f0.p6k", "f1.p6k"}));
+  }
+}
+
+// The names of a group could not be made durable, and its outputs cannot
+// be taken back under their temporary names either: they stand under their
+// names, not durable, so every source stays beside its output and every row
+// fails. A group of one goes the same way.
+TEST(GroupedFlushes, AnOutputWhoseNameIsNotDurableNeverCostsItsSource) {
+  const std::pair<int, bool> groups[] = {{3, true}, {3, false}, {1, true}};
+  for (const auto& group : groups) {
+    const int count = group.first;
+    SCOPED_TRACE(std::to_string(count) + " files, together " + std::to_string(group.second));
+    ScratchDir dir;
+    std::vector<std::string> paths = MakeFiles(dir, {{"one", count}});
+    FaultyFileSystem fs;
+    fs.SayFlushesTogether(group.second);
+    fs.FailOn(Op::SyncNames);
+    for (int back = count + 1; back <= 2 * count; ++back) fs.FailOn(Op::Move, back);
+    RecordingListener view(paths);
+    EncryptRows(view, SettingsFor(view, "pw", &fs));
+    EXPECT_EQ(view.outcomes, std::vector<Outcome>(count, Outcome::WriteFailed));
+    EXPECT_EQ(fs.Count(Op::Move), 2 * count);
+    Names expected;
+    for (int i = 0; i < count; ++i) {
+      EXPECT_EQ(ReadBytes(paths[i]), PatternBytes(100 + i, i));
+      EXPECT_EQ(view.rows[i].path, paths[i]);
+      expected.push_back("f" + std::to_string(i) + ".p6k");
+      expected.push_back("f" + std::to_string(i) + ".txt");
+    }
+    EXPECT_EQ(ListFolder(dir / "one"), expected);
+  }
 }
 
 // A group whose data or whose names cannot be made durable fails every row

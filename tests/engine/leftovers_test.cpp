@@ -121,6 +121,32 @@ TEST(Leftovers, EncryptionFinishesWhereAKilledRunStopped) {
   }
 }
 
+// A container that a killed run left under its name may never have been
+// made durable: it is flushed, and its name, before the source goes, and a
+// source whose container cannot be made durable stays beside it.
+TEST(Leftovers, AContainerFoundInPlaceIsMadeDurableBeforeItsSourceGoes) {
+  const std::string container = ContainerFromLayout("hello", "txt", DeriveKey(kPassword));
+  struct Case { const char* what; bool fails; Op op; } cases[] = {
+      {"durable", false, Op::Flush},
+      {"its data cannot be flushed", true, Op::Flush},
+      {"its name cannot be flushed", true, Op::SyncNames},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    WriteBytes(dir / "f.txt", "hello");
+    WriteBytes(dir / "f.p6k", container);
+    FaultyFileSystem fs;
+    if (c.fails) fs.FailOn(c.op);
+    RecordingListener view = RunEncrypt({dir / "f.txt"}, kPassword, &fs);
+    EXPECT_EQ(view.outcomes, std::vector<Outcome>{c.fails ? Outcome::WriteFailed : Outcome::Done});
+    EXPECT_EQ(fs.Count(Op::Flush), 2);  // the output written in vain, then the one found
+    EXPECT_EQ(fs.Count(Op::SyncNames), c.fails && c.op == Op::Flush ? 0 : 1);
+    EXPECT_EQ(ReadBytes(dir / "f.p6k"), container);
+    EXPECT_EQ(dir.Names(), c.fails ? (Names{"f.p6k", "f.txt"}) : Names{"f.p6k"});
+  }
+}
+
 // Decryption meets the file its container restores to. When that file is
 // the container's content byte for byte, the row has what it asked for and
 // succeeds, showing the file; nothing is removed, the container stays too.

@@ -51,7 +51,9 @@ std::vector<std::string> RecordingListener::Paths() const {
 
 bool FaultyFileSystem::Fails(Op op) {
   int count = ++m_counts[static_cast<int>(op)];
-  return m_armed && op == m_failOp && (m_failAt == 0 || m_failAt == count);
+  for (const Failing& f : m_failing)
+    if (f.op == op && (f.n == 0 || f.n == count)) return true;
+  return false;
 }
 
 bool FaultyFileSystem::Then(Op op, bool succeeded) {
@@ -82,7 +84,11 @@ bool FaultyFileSystem::Write(FileHandle file, const void* data, std::size_t size
 bool FaultyFileSystem::Flush(FileHandle file) {
   return !Fails(Op::Flush) && m_real.Flush(file);
 }
+bool FaultyFileSystem::FlushesTogether(FileHandle file) {
+  return m_together < 0 ? m_real.FlushesTogether(file) : m_together == 1;
+}
 bool FaultyFileSystem::FlushTogether(const std::vector<FileHandle>& files) {
+  ++m_togetherCount;
   return !Fails(Op::Flush) && m_real.FlushTogether(files);
 }
 bool FaultyFileSystem::Close(FileHandle file) {
@@ -90,20 +96,14 @@ bool FaultyFileSystem::Close(FileHandle file) {
   bool fail = Fails(Op::Close);
   return Then(Op::Close, m_real.Close(file)) && !fail;
 }
-MoveResult FaultyFileSystem::MoveNoReplace(const std::string& from, const std::string& to) {
-  if (Fails(Op::Move)) return MoveResult::Failed;
-  MoveResult moved = m_real.MoveNoReplace(from, to);
-  Then(Op::Move, moved == MoveResult::Moved);
-  return moved;
-}
 MoveResult FaultyFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
   if (Fails(Op::Move)) return MoveResult::Failed;
   MoveResult moved = m_real.RenameNoReplace(from, to);
   Then(Op::Move, moved == MoveResult::Moved);
   return moved;
 }
-bool FaultyFileSystem::SyncNames(const std::string& path) {
-  return !Fails(Op::SyncNames) && m_real.SyncNames(path);
+bool FaultyFileSystem::SyncNames(const std::string& path, FileHandle file) {
+  return !Fails(Op::SyncNames) && m_real.SyncNames(path, file);
 }
 bool FaultyFileSystem::Delete(const std::string& path) {
   return !Fails(Op::Delete) && m_real.Delete(path);

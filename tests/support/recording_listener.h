@@ -41,16 +41,18 @@ class RecordingListener : public RunListener {
 const char* StatusName(RowStatus status);
 
 // Wraps the native file system and fails chosen operations: the Nth call
-// (counting from 1) of the named kind, or every call when n is 0. A test may
-// also act, as another program would, right after an operation succeeded, or
-// hold the run there.
+// (counting from 1) of the named kind, or every call when n is 0; each FailOn
+// adds one. A test may also act, as another program would, right after an
+// operation succeeded, or hold the run there, and may say whether the file
+// system flushes a group together, whatever the real one is.
 class FaultyFileSystem : public FileSystem {
  public:
   enum class Op {
     Open, Stamp, Read, Create, Write, Flush, Close, Move, Delete, Exists, Unchanged, DeleteOpened,
     List, DeleteAbandoned, SyncNames, Size, Count
   };
-  void FailOn(Op op, int n = 0) { m_failOp = op; m_failAt = n; m_armed = true; }
+  void FailOn(Op op, int n = 0) { m_failing.push_back({op, n}); }
+  void SayFlushesTogether(bool together) { m_together = together ? 1 : 0; }
   void After(Op op, std::function<void()> action) { m_afterOp = op; m_after = std::move(action); }
   int Count(Op op) const { return m_counts[static_cast<int>(op)]; }
 
@@ -59,13 +61,15 @@ class FaultyFileSystem : public FileSystem {
   bool ReadAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size) override;
   CreateResult CreateNew(const std::string& path, FileHandle likeFile, FileHandle& file) override;
   bool Write(FileHandle file, const void* data, std::size_t size) override;
-  // A group's flush counts as a Flush, its renames as Moves.
+  // A group's flush counts as a Flush, its renames as Moves; FlushTogether
+  // alone is also counted apart.
   bool Flush(FileHandle file) override;
+  bool FlushesTogether(FileHandle file) override;
   bool FlushTogether(const std::vector<FileHandle>& files) override;
+  int TogetherCount() const { return m_togetherCount; }
   bool Close(FileHandle file) override;
-  MoveResult MoveNoReplace(const std::string& from, const std::string& to) override;
   MoveResult RenameNoReplace(const std::string& from, const std::string& to) override;
-  bool SyncNames(const std::string& path) override;
+  bool SyncNames(const std::string& path, FileHandle file) override;
   bool Delete(const std::string& path) override;
   bool ListNames(const std::string& folder, std::vector<std::string>& names) override;
   bool DeleteAbandoned(const std::string& path) override;
@@ -79,9 +83,13 @@ class FaultyFileSystem : public FileSystem {
   bool Then(Op op, bool succeeded);
   FileSystem& m_real = NativeFileSystem();
   int m_counts[static_cast<int>(Op::Count)] = {};
-  Op m_failOp = Op::Open;
-  int m_failAt = 0;
-  bool m_armed = false;
+  struct Failing {
+    Op op;
+    int n;
+  };
+  std::vector<Failing> m_failing;
+  int m_together = -1;  // -1: as the real file system says
+  int m_togetherCount = 0;
   Op m_afterOp = Op::Open;
   std::function<void()> m_after;
 };
