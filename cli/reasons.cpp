@@ -43,6 +43,9 @@ const char* Words(Reason reason) {
       return "another program changed the container meanwhile; both files are kept";
     case Reason::Stopped: return "stopped before it was done; the file is as it was";
     case Reason::Missing: return "no such file";
+    case Reason::NameNotCarried:
+      return "the name holds a character no path here can carry (a lone UTF-16 surrogate, or one "
+             "Windows forbids in a name)";
     case Reason::UnderAFile: return "a folder was expected, but a part of the path is a file";
     case Reason::Folder: return "a folder whose files could not be listed";
     case Reason::Link: return "a link, which is never followed";

@@ -3,9 +3,10 @@
 #include <string>
 
 // Containers hold their extension, and keys are derived from password bytes,
-// in code page 936, as the Windows program writes them. On Windows the
-// program's narrow strings already are those bytes; on POSIX names and
-// passwords are UTF-8 and are converted here.
+// in code page 936, as the Windows program has always written them. The
+// program's own strings are UTF-8 on every system, on Windows converted
+// whole from the system's UTF-16; here they become those bytes and back.
+// Code page 936 is for the extension field and the password, never a path.
 namespace container_text {
 
 // Native text to container bytes; nothing when code page 936 cannot hold it.

@@ -30,6 +30,7 @@ OpenFailure WhyMissing(const std::string& path) {
 }  // namespace
 
 OpenFailure WhyNotOpened(const std::string& path) {
+  if (NameCannotBeCarried(path)) return OpenFailure::NotCarried;
   if (IsRedirectedSystemPath(path)) return OpenFailure::SystemFolder;
   switch (KindOfPath(path)) {
     case PathKind::Missing: return WhyMissing(path);

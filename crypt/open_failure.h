@@ -6,6 +6,8 @@
 enum class OpenFailure {
   None,        // it was opened
   Missing,     // nothing stands under that name
+  NotCarried,  // a name holds a character no text carries (a lone UTF-16
+               // surrogate) or no Windows name holds: it names no file
   UnderAFile,  // a part of the path before the name is a file, not a folder
   Folder,      // a folder (one that could not be listed, or came as a row)
   Link,        // a link, which a run never follows

@@ -52,5 +52,11 @@ std::uint64_t SizeOfPath(const std::string& path);
 // fails. Always false elsewhere.
 bool IsRedirectedSystemPath(const std::string& path);
 
+// True when a name of the path holds the mark of a character no text could
+// carry (on Windows "?", which a lone UTF-16 surrogate becomes, and which a
+// forbidden character becomes in a listing), so the path names no file as
+// written. Always false on POSIX, where names are bytes.
+bool NameCannotBeCarried(const std::string& path);
+
 // True when both paths name one and the same existing file.
 bool SameFile(const std::string& a, const std::string& b);

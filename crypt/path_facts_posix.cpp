@@ -52,3 +52,5 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 bool IsRedirectedSystemPath(const std::string&) { return false; }
+
+bool NameCannotBeCarried(const std::string&) { return false; }

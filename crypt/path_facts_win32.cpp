@@ -37,8 +37,7 @@ std::string RowName(std::wstring name) {
 }  // namespace
 
 PathKind KindOfPath(const std::string& path) {
-  // A "?" or "*" holds the place of a character no text could carry.
-  if (path.find_first_of("?*") != std::string::npos) return PathKind::Missing;
+  if (NameCannotBeCarried(path)) return PathKind::Missing;
   std::wstring wide = win32_paths::LongPath(path);
   // Only a file can have a name with a trailing dot or space; its row fails.
   if (wide.empty()) return path_text::ToWide(path).empty() ? PathKind::Missing : PathKind::File;
@@ -114,6 +113,8 @@ bool SameFile(const std::string& a, const std::string& b) {
   return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
          first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
 }
+
+bool NameCannotBeCarried(const std::string& path) { return path_text::HoldsMark(path); }
 
 bool IsRedirectedSystemPath(const std::string& path) {
   return win32_paths::UnderRedirectedSystemFolder(path);

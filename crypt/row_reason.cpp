@@ -31,6 +31,7 @@ const OutcomeReason kOutcomeReasons[] = {
 Reason WhyNotOpenedReason(OpenFailure failure) {
   switch (failure) {
     case OpenFailure::Missing: return Reason::Missing;
+    case OpenFailure::NotCarried: return Reason::NameNotCarried;
     case OpenFailure::UnderAFile: return Reason::UnderAFile;
     case OpenFailure::Folder: return Reason::Folder;
     case OpenFailure::Link: return Reason::Link;

@@ -34,6 +34,7 @@ enum class Reason {
   ContainerChanged,
   Stopped,
   Missing,
+  NameNotCarried,
   UnderAFile,
   Folder,
   Link,

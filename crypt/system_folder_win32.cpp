@@ -1,6 +1,7 @@
 #include "crypt/system_folder_win32.h"
 
 #include <windows.h>
+#include <versionhelpers.h>
 
 #include <vector>
 
@@ -34,9 +35,20 @@ std::wstring WindowsFolderUnderWow64() {
   return std::wstring(buffer.data(), length);
 }
 
+// path lies in one of the folders of System32 that the redirector leaves
+// alone, or is one of them.
+bool InExemptFolder(const std::wstring& path, const std::wstring& system32,
+                    bool driverStoreRedirected) {
+  for (const wchar_t* folder :
+       {L"\\catroot", L"\\catroot2", L"\\drivers\\etc", L"\\logfiles", L"\\spool"})
+    if (Inside(path, system32 + folder)) return true;
+  return !driverStoreRedirected && Inside(path, system32 + L"\\DriverStore");
+}
+
 }  // namespace
 
-bool Redirected(const std::wstring& fullPath, const std::wstring& windowsFolder) {
+bool Redirected(const std::wstring& fullPath, const std::wstring& windowsFolder,
+                bool driverStoreRedirected) {
   const std::wstring verbatim = L"\\\\?\\";
   std::wstring path = fullPath.compare(0, verbatim.size(), verbatim) == 0
                           ? fullPath.substr(verbatim.size())
@@ -44,15 +56,17 @@ bool Redirected(const std::wstring& fullPath, const std::wstring& windowsFolder)
   path = WithoutTrailingSeparators(path);
   std::wstring windows = WithoutTrailingSeparators(windowsFolder);
   if (windows.empty()) return false;
-  for (const wchar_t* folder : {L"\\System32", L"\\lastgood\\System32"})
-    if (Inside(path, windows + folder)) return true;
+  const std::wstring system32 = windows + L"\\System32";
+  if (Inside(path, system32)) return !InExemptFolder(path, system32, driverStoreRedirected);
+  if (Inside(path, windows + L"\\lastgood\\System32")) return true;
   std::wstring editor = windows + L"\\regedit.exe";
   return path.size() == editor.size() && SameText(path, 0, path.size(), editor);
 }
 
 bool RedirectedHere(const std::wstring& fullPath) {
   static const std::wstring windows = WindowsFolderUnderWow64();
-  return !windows.empty() && Redirected(fullPath, windows);
+  static const bool driverStoreRedirected = !IsWindows7OrGreater();
+  return !windows.empty() && Redirected(fullPath, windows, driverStoreRedirected);
 }
 
 }  // namespace system_folder

@@ -88,6 +88,24 @@ bool HasPartTheSystemTrims(const std::wstring& path) {
   return false;
 }
 
+// The top of a volume ("C:\", "\\server\share", and each in its "\\?\"
+// form) has no name in a folder to stand under.
+bool IsTopOfVolume(std::wstring path) {
+  bool share = false;
+  for (const wchar_t* prefix : {L"\\\\?\\UNC\\", L"\\\\?\\", L"\\\\"}) {
+    const std::wstring start = prefix;
+    if (path.compare(0, start.size(), start) != 0) continue;
+    path.erase(0, start.size());
+    share = start != L"\\\\?\\";
+    break;
+  }
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  if (!share) return path.size() == 2 && path[1] == L':';
+  std::size_t separator = path.find(L'\\');
+  return separator != std::wstring::npos && separator > 0 && separator + 1 < path.size() &&
+         path.find(L'\\', separator + 1) == std::wstring::npos;
+}
+
 }  // namespace
 
 std::wstring LongPath(const std::wstring& path) {
@@ -113,13 +131,14 @@ std::wstring LongPathAsWritten(const std::wstring& path) {
 }
 
 std::wstring LongPath(const std::string& path) {
-  if (path.find_first_of("?*") != std::string::npos) return std::wstring();
+  if (path_text::HoldsMark(path)) return std::wstring();
   std::wstring wide = path_text::ToWide(path);
   return wide.empty() ? wide : LongPath(wide);
 }
 
 bool StandsUnderItsOwnName(HANDLE handle, const std::string& path) {
   std::wstring full = FullPath(path_text::ToWide(path));
+  if (IsTopOfVolume(full)) return true;
   while (full.size() > 3 && full.back() == L'\\') full.pop_back();  // "C:\dir\" is "C:\dir"
   std::size_t slash = full.find_last_of(L'\\');
   if (full.empty() || slash == std::wstring::npos) return false;

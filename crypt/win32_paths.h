@@ -8,9 +8,10 @@
 namespace win32_paths {
 
 // The program's narrow path as the wide "\\?\" path the layer hands to the
-// system, so that no path is cut at 260 characters. Empty when the path
-// cannot stand for one file as written: not UTF-8, a "?" or "*" (the mark of
-// a character a name held that no text can carry), or a part
+// system, so that no path is cut at 260 characters; a path given in that
+// form already is taken as written. Empty when the path cannot stand for one
+// file as written: not UTF-8, a "?" or "*" past the prefix (see
+// path_text::HoldsMark), or a part
 // that ends in "." or " ", which the system would quietly drop and so open
 // another file (Linux, and Wine with it, allows such names).
 std::wstring LongPath(const std::string& path);

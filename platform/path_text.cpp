@@ -52,6 +52,14 @@ std::wstring ToWide(const std::string& utf8) {
   return wide;
 }
 
+bool HoldsMark(const std::string& utf8) {
+  // The "?" of "\\?\C:\..." and "\\?\UNC\..." only asks the system to take
+  // the path as it is written.
+  const std::string verbatim = "\\\\?\\";
+  std::size_t start = utf8.compare(0, verbatim.size(), verbatim) == 0 ? verbatim.size() : 0;
+  return utf8.find_first_of("?*", start) != std::string::npos;
+}
+
 std::vector<std::string> CommandLineArguments() {
   std::vector<std::string> arguments;
   int count = 0;

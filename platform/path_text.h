@@ -19,6 +19,11 @@ std::string FromWide(const wchar_t* wide);
 // UTF-8 text (a path) as UTF-16; empty when it is not valid UTF-8.
 std::wstring ToWide(const std::string& utf8);
 
+// True when the path holds a "?" or "*" after its "\\?\" prefix, if it has
+// one: the mark of a character no text carries, or a character no Windows
+// name holds. Such a path names no file as written.
+bool HoldsMark(const std::string& utf8);
+
 // The program's arguments, its name first, split by the run-time library's
 // quoting rules from the UTF-16 command line, each as UTF-8.
 std::vector<std::string> CommandLineArguments();

@@ -34,6 +34,7 @@ UINT TextId(Reason reason) {
     case Reason::ContainerChanged: return IDS_REASON_CONTAINER_CHANGED;
     case Reason::Stopped: return IDS_REASON_STOPPED;
     case Reason::Missing: return IDS_REASON_MISSING;
+    case Reason::NameNotCarried: return IDS_REASON_NAME_NOT_CARRIED;
     case Reason::UnderAFile: return IDS_REASON_UNDER_A_FILE;
     case Reason::Folder: return IDS_REASON_FOLDER;
     case Reason::Link: return IDS_REASON_LINK;

@@ -37,7 +37,7 @@ TEST(AddProcesses, EightStartedAtOnceFillOneWindow) {
     items.push_back(file);
     expected.push_back(file);
   }
-  CreateDirectoryA((dir / "box").c_str(), nullptr);
+  ASSERT_TRUE(MakeFolder(dir / "box"));
   for (const char* name : {"x.txt", "y.txt"}) {
     WriteBytes(dir / "box" + kSeparator + name, name);
     expected.push_back(dir / "box" + kSeparator + name);
@@ -71,8 +71,8 @@ TEST(AddProcesses, EightStartedAtOnceFillOneWindow) {
 // hands its path to the same window.
 TEST(AddProcesses, FoldersShortcutsAndMissingPathsAsADropTakesThem) {
   ScratchDir dir;
-  CreateDirectoryA((dir / "box").c_str(), nullptr);
-  CreateDirectoryA((dir / "box" + kSeparator + "inner").c_str(), nullptr);
+  ASSERT_TRUE(MakeFolder(dir / "box"));
+  ASSERT_TRUE(MakeFolder(dir / "box" + kSeparator + "inner"));
   WriteBytes(dir / "box" + kSeparator + "x.txt", "x");
   WriteBytes(dir / "target.txt", "t");
   WriteBytes(dir / "later.txt", "l");
@@ -93,6 +93,35 @@ TEST(AddProcesses, FoldersShortcutsAndMissingPathsAsADropTakesThem) {
 
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(first->WaitForExit(), 0);
+}
+
+// The folder in the forms scripts and other programs pass: plain,
+// "\\?\C:\...", and on a share "\\server\share\..." and
+// "\\?\UNC\server\share\...".
+std::vector<std::string> FormsOf(const ScratchDir& dir, const LocalShare& share) {
+  return {dir.path(), "\\\\?\\" + dir.path(), share.path(),
+          "\\\\?\\UNC\\" + share.path().substr(2)};
+}
+
+// Every form is taken as the plain one is: a file is a row of the path
+// given, a folder gives its files.
+TEST(AddProcesses, EveryFormOfPathIsTaken) {
+  ScratchDir dir;
+  LocalShare share(dir.path());
+  ASSERT_FALSE(share.path().empty());
+  WriteBytes(dir / "a.txt", "a");
+  ASSERT_TRUE(MakeFolder(dir / "box"));
+  WriteBytes(dir / "box" + kSeparator + "b.txt", "b");
+  for (const std::string& folder : FormsOf(dir, share)) {
+    SCOPED_TRACE(folder);
+    auto process = StartAdding({folder + "a.txt", folder + "box"});
+    HWND window = process->WaitForWindow(kMainTitle);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(Sorted(WaitForListedPaths(window, 2)),
+              Sorted({folder + "a.txt", folder + "box" + kSeparator + "b.txt"}));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(process->WaitForExit(), 0);
+  }
 }
 
 // Names as people give them, handed over by "/add" from one process to the

@@ -33,9 +33,9 @@ class WindowsLoadOrder {
 TEST(PlantedLibrary, BesideTheProgramIsNeverLoaded) {
   ScratchDir dir;
   const std::string program = dir / "sorvan.exe";
-  ASSERT_TRUE(CopyFileA(SorvanExecutable().c_str(), program.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(WideText(SorvanExecutable()).c_str(), WideText(program).c_str(), FALSE));
   for (const char* name : kPlantedNames)
-    ASSERT_TRUE(CopyFileA(WinePath(PLANTED_LIBRARY).c_str(), (dir / name).c_str(), FALSE)) << name;
+    ASSERT_TRUE(CopyFileW(WideText(WinePath(PLANTED_LIBRARY)).c_str(), WideText(dir / name).c_str(), FALSE)) << name;
 
   {
     WindowsLoadOrder order;

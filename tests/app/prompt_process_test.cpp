@@ -103,6 +103,26 @@ TEST_F(PromptTest, QuotedPathWithSpacesAndThePrintVerb) {
   EXPECT_EQ(ReadBytes(folder + "\\a b.doc"), kContent);
 }
 
+// A container named in the forms scripts pass, "\\?\C:\..." and on a
+// share "\\?\UNC\server\share\...", opens as the plain form does.
+TEST_F(PromptTest, ContainersInEveryFormOfPathOpen) {
+  LocalShare share(dir.path());
+  ASSERT_FALSE(share.path().empty());
+  for (const std::string& folder : {"\\\\?\\" + dir.path(), share.path(),
+                                    "\\\\?\\UNC\\" + share.path().substr(2)}) {
+    SCOPED_TRACE(folder);
+    WriteBytes(container, ContainerFromLayout(kContent, "txt", DeriveKey("pw")));
+    Prompt prompt(folder + "x.p6k");
+    ASSERT_NE(prompt.window, nullptr);
+    prompt.Type(L"pw");
+    EXPECT_EQ(prompt.Decrypt(), std::make_pair(std::wstring(L"ok"), std::wstring(L"文件解密成功")));
+    EXPECT_EQ(prompt.process.WaitForExit(), 0);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"x.txt"});
+    EXPECT_EQ(ReadBytes(dir / "x.txt"), kContent);
+    DeleteFileW(WideText(dir / "x.txt").c_str());
+  }
+}
+
 TEST_F(PromptTest, CancelEndsTheProgramAndTouchesNothing) {
   Prompt prompt(container);
   ASSERT_NE(prompt.window, nullptr);
@@ -194,7 +214,7 @@ TEST_F(PromptTest, FailuresKeepThePromptOpen) {
     prompt.FailsThenCancel(c.text);
     EXPECT_EQ(ReadBytes(container), before);
     EXPECT_EQ(dir.Names(), names);
-    DeleteFileA((dir / "x.txt").c_str());
+    DeleteFileW(WideText(dir / "x.txt").c_str());
   }
 }
 

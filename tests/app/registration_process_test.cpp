@@ -29,9 +29,9 @@ void Write(HKEY hive, const std::string& key, const std::string& value) {
 }
 
 std::string ShortPath(const std::string& path) {
-  char shortPath[MAX_PATH];
-  DWORD n = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
-  return n > 0 && n < MAX_PATH ? std::string(shortPath, n) : path;
+  wchar_t shortPath[MAX_PATH];
+  DWORD n = GetShortPathNameW(WideText(path).c_str(), shortPath, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? Utf8Text(std::wstring(shortPath, n)) : path;
 }
 
 // Starts the program without a file, waits for its window and closes it.
@@ -91,7 +91,7 @@ TEST_F(RegistrationTest, ASecondStartRewritesTheCommandsForTheNewPlace) {
   ASSERT_EQ(StartAndClose(SorvanExecutable()), 0);
   ScratchDir dir;
   const std::string moved = dir / "moved program.exe";
-  ASSERT_TRUE(CopyFileA(SorvanExecutable().c_str(), moved.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(WideText(SorvanExecutable()).c_str(), WideText(moved).c_str(), FALSE));
   ASSERT_EQ(StartAndClose(moved), 0);
   std::string shortMoved = ShortPath(moved);
   EXPECT_EQ(shortMoved.find(' '), std::string::npos);

@@ -112,7 +112,7 @@ int RunWithClosedOutput(const std::vector<std::string>& args) {
 // were made durable together before any line was told), the rows after it
 // are untouched, and the exit status says what happened instead of a death
 // by SIGPIPE. A folder ends a group.
-TEST(Stop, ClosedStandardOutputStopsAtTheNextRow) {
+TEST(Stop, ClosedStandardOutputStopsAtTheEndOfItsGroup) {
   ScratchDir dir;
   for (const char* folder : {"one", "two"}) mkdir((dir / folder).c_str(), 0755);
   const std::string a = dir / "one/a.txt", b = dir / "one/b.txt", c = dir / "two/c.txt";

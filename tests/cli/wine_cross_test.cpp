@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <random>
 #include <thread>
 
 #include "tests/cli/p6k_process.h"
@@ -32,6 +33,44 @@ ProcessResult P6kExe(const std::vector<std::string>& args) {
   // The Unix side speaks UTF-8; Wine hands the program code page 936.
   return RunProcess(argv, {{"P6K_PASSWORD", "密码"}});
 }
+
+// The prefix the tool runs in, as scripts/wine-env.sh chooses it for
+// cmake/wine-run.sh beside it.
+std::string WinePrefix() {
+  std::string runner = WINE_RUN_PATH;
+  std::string env = runner.substr(0, runner.rfind("/cmake/")) + "/scripts/wine-env.sh";
+  return RunProcess({"/bin/bash", "-c", "source \"$0\" >/dev/null 2>&1 && printf %s \"$WINEPREFIX\"", env},
+                    {})
+      .out;
+}
+
+// A share \\localhost\<name> of the Windows side that stands for a Unix
+// folder, as Wine keeps its shares: a link in the prefix's
+// dosdevices/unc/localhost. Nothing leaves the machine.
+class WineShare {
+ public:
+  explicit WineShare(const std::string& folder) {
+    const std::string prefix = WinePrefix();
+    if (prefix.empty()) return;
+    const std::string hosts = prefix + "/dosdevices/unc/localhost";
+    RunProcess({"/bin/mkdir", "-p", hosts}, {});
+    const std::string name = "p6kshare" + std::to_string(std::random_device()());
+    m_link = hosts + "/" + name;
+    if (symlink(folder.c_str(), m_link.c_str()) == 0)
+      m_path = "\\\\localhost\\" + name + "\\";
+    else
+      m_link.clear();
+  }
+  ~WineShare() {
+    if (!m_link.empty()) unlink(m_link.c_str());
+  }
+  // "\\localhost\<name>\", or empty when it could not be made.
+  const std::string& path() const { return m_path; }
+
+ private:
+  std::string m_path;
+  std::string m_link;
+};
 
 #define SKIP_WITHOUT_WINDOWS_BUILD()                                                      \
   if (!WindowsToolBuilt())                                                                \
@@ -256,9 +295,46 @@ TEST(WineCross, PathsOfAnyLengthGoBothWays) {
   }
 }
 
+// Scripts and other programs pass long paths as "\\?\C:\..." or, on a
+// share, "\\?\UNC\server\share\...". The tool takes them as it takes the
+// plain forms: a file by its name and a folder's files, both ways, each line
+// in the form it was given.
+TEST(WineCross, WindowsToolTakesEveryFormOfPath) {
+  SKIP_WITHOUT_WINDOWS_BUILD();
+  ScratchDir dir;
+  WineShare share(dir.path());
+  ASSERT_FALSE(share.path().empty()) << "no share could be made in " << WinePrefix();
+  const std::string plain = WinePath(dir.path());
+  const Lines forms{plain, "\\\\?\\" + plain, share.path(), "\\\\?\\UNC\\" + share.path().substr(2)};
+  for (const std::string& folder : forms) {
+    SCOPED_TRACE(folder);
+    WriteBytes(dir / "a.txt", "by name");
+    ProcessResult encrypted = P6kExe({"encrypt", folder + "a.txt"});
+    EXPECT_EQ(encrypted.exitCode, 0) << encrypted.err;
+    EXPECT_EQ(encrypted.OutLines(), Lines{kSuccess936 + "\t" + folder + "a.p6k"});
+    EXPECT_EQ(ReadBytes(dir / "a.p6k"), ContainerFromLayout("by name", "txt", DeriveKey(kPassword936)));
+    ProcessResult decrypted = P6kExe({"decrypt", folder + "a.p6k"});
+    EXPECT_EQ(decrypted.exitCode, 0) << decrypted.err;
+    EXPECT_EQ(decrypted.OutLines(), Lines{kSuccess936 + "\t" + folder + "a.txt"});
+    EXPECT_EQ(dir.Names(), Lines{"a.txt"});
+
+    WriteBytes(dir / "b.txt", "in the folder");
+    ProcessResult listed = P6kExe({"encrypt", folder});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(listed.OutLines(), (Lines{kSuccess936 + "\t" + folder + "a.p6k",
+                                        kSuccess936 + "\t" + folder + "b.p6k"}));
+    ProcessResult restored = P6kExe({"decrypt", folder});
+    EXPECT_EQ(restored.exitCode, 0) << restored.err;
+    EXPECT_EQ(dir.Names(), (Lines{"a.txt", "b.txt"}));
+    EXPECT_EQ(ReadBytes(dir / "b.txt"), "in the folder");
+    unlink((dir / "b.txt").c_str());
+  }
+}
+
 // Linux allows names Windows cannot hold, and Wine shows them as they are:
 // "a\b.txt" would name b.txt in the folder a, "report.txt." the file
-// report.txt. Each is a row that fails and touches nothing, listed or named.
+// report.txt. Each is a row that fails and touches nothing, listed or named;
+// "a\b.txt", listed as "a?b.txt", fails for its name, not as a missing file.
 TEST(WineCross, NamesWindowsCannotHoldActOnNoOtherFile) {
   SKIP_WITHOUT_WINDOWS_BUILD();
   ScratchDir dir;
@@ -282,6 +358,11 @@ TEST(WineCross, NamesWindowsCannotHoldActOnNoOtherFile) {
                                       kSuccess936 + "\t" + folder + "report.p6k",
                                       kFailed936 + "\t" + folder + "report.txt.",
                                       kFailed936 + "\t" + folder + "space.txt "}));
+  // The listed "a\b.txt" is there: its name is what cannot be carried.
+  EXPECT_NE(listed.err.find("p6k: " + folder + "a?b.txt: the name holds a character no path here "
+                            "can carry"),
+            std::string::npos)
+      << listed.err;
   EXPECT_EQ(dir.Names(), (Lines{"a", "a\\b.txt", "report.p6k", "report.txt.", "space.txt "}));
   EXPECT_EQ(ListFolder(dir / "a"), Lines{"b.txt"});
   EXPECT_EQ(ReadBytes(dir / "a\\b.txt"), "backslash");

@@ -172,7 +172,7 @@ TEST(ReadOnlySource, FailsBeforeAnythingIsWritten) {
   WriteBytes(dir / "b.p6k", container);
   for (std::string name : {"a.txt", "b.p6k"}) {
     SCOPED_TRACE(name);
-    ASSERT_TRUE(SetFileAttributesA((dir / name).c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesW(WideText(dir / name).c_str(), FILE_ATTRIBUTE_READONLY));
     RecordingListener view = name == "a.txt" ? RunEncrypt({dir / name}, "pw") : RunDecrypt({dir / name}, "pw");
     EXPECT_EQ(view.outcomes, std::vector<Outcome>{Outcome::OpenFailed});
     EXPECT_EQ(view.rows[0].status, RowStatus::Failed);

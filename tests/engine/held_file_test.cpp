@@ -15,10 +15,10 @@ namespace {
 // signalled, for writing with every sharing when P6K_HOLD_WRITING is set,
 // else for reading without sharing.
 TEST(DISABLED_HoldHelper, HoldsTheFile) {
-  const char* path = std::getenv("P6K_HOLD");
+  const wchar_t* path = _wgetenv(L"P6K_HOLD");
   ASSERT_NE(path, nullptr);
   bool writing = std::getenv("P6K_HOLD_WRITING") != nullptr;
-  HANDLE file = CreateFileA(path, writing ? GENERIC_WRITE : GENERIC_READ,
+  HANDLE file = CreateFileW(path, writing ? GENERIC_WRITE : GENERIC_READ,
                             writing ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : 0,
                             nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -36,7 +36,7 @@ class OtherProcessHold {
     SetEnvironmentVariableA("P6K_HOLD_WRITING", writing ? "1" : nullptr);
     m_held = CreateEventA(nullptr, TRUE, FALSE, ("p6k-held-" + tag).c_str());
     m_release = CreateEventA(nullptr, TRUE, FALSE, ("p6k-release-" + tag).c_str());
-    SetEnvironmentVariableA("P6K_HOLD", path.c_str());
+    SetEnvironmentVariableW(L"P6K_HOLD", WideText(path).c_str());
     SetEnvironmentVariableA("P6K_HELD", ("p6k-held-" + tag).c_str());
     SetEnvironmentVariableA("P6K_RELEASE", ("p6k-release-" + tag).c_str());
     char self[MAX_PATH];

@@ -229,7 +229,7 @@ TEST(SourceChanges, OtherWritersAreKeptOutUntilTheSourceIsRemoved) {
     bool writerGotIn = true;
     FaultyFileSystem fs;
     fs.After(Op::Move, [&] {
-      HANDLE writer = CreateFileA(file.source.c_str(), GENERIC_WRITE,
+      HANDLE writer = CreateFileW(WideText(file.source).c_str(), GENERIC_WRITE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
       writerGotIn = writer != INVALID_HANDLE_VALUE;

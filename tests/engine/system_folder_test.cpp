@@ -18,7 +18,7 @@ TEST(SystemFolder, TellsTheRedirectedFoldersWhateverTheirCase) {
   const Case cases[] = {
       {L"C:\\Windows\\System32", true},
       {L"C:\\Windows\\System32\\", true},
-      {L"c:\\WINDOWS\\system32\\drivers\\etc\\hosts", true},
+      {L"c:\\WINDOWS\\system32\\kernel32.dll", true},
       {L"\\\\?\\C:\\Windows\\System32\\notepad.exe", true},
       {L"C:\\Windows\\LastGood\\System32\\a.dll", true},
       {L"C:\\Windows\\regedit.exe", true},
@@ -33,8 +33,45 @@ TEST(SystemFolder, TellsTheRedirectedFoldersWhateverTheirCase) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.path, c.path + wcslen(c.path)));
-    EXPECT_EQ(system_folder::Redirected(c.path, windows), c.redirected);
-    EXPECT_EQ(system_folder::Redirected(c.path, windows + L"\\"), c.redirected);
+    EXPECT_EQ(system_folder::Redirected(c.path, windows, false), c.redirected);
+    EXPECT_EQ(system_folder::Redirected(c.path, windows + L"\\", false), c.redirected);
+  }
+}
+
+// The folders of System32 that the redirector leaves alone are reached as
+// they are, so nothing in them is refused; their neighbours, and the same
+// names elsewhere, are. DriverStore was redirected up to Windows Vista.
+TEST(SystemFolder, LeavesTheFoldersTheRedirectorExempts) {
+  const std::wstring windows = L"C:\\Windows";
+  struct Case {
+    const wchar_t* path;
+    bool redirected;          // from Windows 7 on
+    bool redirectedOnVista;
+  };
+  const Case cases[] = {
+      {L"C:\\Windows\\System32\\drivers\\etc", false, false},
+      {L"c:\\windows\\SYSTEM32\\Drivers\\Etc\\hosts", false, false},
+      {L"\\\\?\\C:\\Windows\\System32\\drivers\\etc\\hosts", false, false},
+      {L"C:\\Windows\\System32\\catroot\\a.cat", false, false},
+      {L"C:\\Windows\\System32\\CatRoot2\\edb.log", false, false},
+      {L"C:\\Windows\\System32\\LogFiles\\a.log", false, false},
+      {L"C:\\Windows\\System32\\spool\\PRINTERS\\a.spl", false, false},
+      {L"C:\\Windows\\System32\\spool\\", false, false},
+      {L"C:\\Windows\\System32\\DriverStore\\FileRepository\\a.inf", false, true},
+      {L"C:\\Windows\\System32\\drivers", true, true},
+      {L"C:\\Windows\\System32\\drivers\\null.sys", true, true},
+      {L"C:\\Windows\\System32\\drivers\\etcetera\\a.txt", true, true},
+      {L"C:\\Windows\\System32\\etc\\hosts", true, true},
+      {L"C:\\Windows\\System32\\catroot3\\a.cat", true, true},
+      {L"C:\\Windows\\System32\\spooler.txt", true, true},
+      {L"C:\\Windows\\System32\\config\\spool\\a.txt", true, true},
+      {L"C:\\Windows\\LastGood\\System32\\spool\\a.spl", true, true},
+      {L"C:\\Windows\\SysWOW64\\spool\\a.spl", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.path, c.path + wcslen(c.path)));
+    EXPECT_EQ(system_folder::Redirected(c.path, windows, false), c.redirected);
+    EXPECT_EQ(system_folder::Redirected(c.path, windows, true), c.redirectedOnVista);
   }
 }
 

@@ -75,17 +75,17 @@ void PlayRound(Round& round, HANDLE ready) {
   switch (writer) {
     case Writer::HoldsSharingAll:
     case Writer::HoldsSharingRead:
-      file = CreateFileA(round.path, GENERIC_WRITE,
+      file = CreateFileW(WideText(round.path).c_str(), GENERIC_WRITE,
                          writer == Writer::HoldsSharingAll ? all : FILE_SHARE_READ, nullptr,
                          OPEN_EXISTING, 0, nullptr);
       break;
     case Writer::HoldsUnshared:
     case Writer::Reads:
-      file = CreateFileA(round.path, GENERIC_READ, writer == Writer::Reads ? all : 0, nullptr,
+      file = CreateFileW(WideText(round.path).c_str(), GENERIC_READ, writer == Writer::Reads ? all : 0, nullptr,
                          OPEN_EXISTING, 0, nullptr);
       break;
     case Writer::MapsForWriting: {
-      HANDLE opened = CreateFileA(round.path, GENERIC_READ | GENERIC_WRITE, all, nullptr,
+      HANDLE opened = CreateFileW(WideText(round.path).c_str(), GENERIC_READ | GENERIC_WRITE, all, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
       HANDLE mapping = CreateFileMappingA(opened, nullptr, PAGE_READWRITE, 0, 0, nullptr);
       if (mapping) view = static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
@@ -107,7 +107,7 @@ void PlayRound(Round& round, HANDLE ready) {
       if (view) std::copy(record.begin(), record.end(), view + kViewOffset + 16 * i);
       wrote = view != nullptr;
     } else if (writer == Writer::OpensToAppend) {
-      HANDLE again = CreateFileA(round.path, FILE_APPEND_DATA, all, nullptr, OPEN_ALWAYS, 0, nullptr);
+      HANDLE again = CreateFileW(WideText(round.path).c_str(), FILE_APPEND_DATA, all, nullptr, OPEN_ALWAYS, 0, nullptr);
       wrote = again != INVALID_HANDLE_VALUE && AppendRecord(again, i);
       if (again != INVALID_HANDLE_VALUE) CloseHandle(again);
     }

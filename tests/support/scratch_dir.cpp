@@ -38,12 +38,13 @@ std::string UnixPathOf(const std::string& path) {
 // its end, so the tool's effect is what is waited for.
 template <typename Done>
 bool RunUnixTool(const std::string& tool, const std::vector<std::string>& args, Done done) {
-  std::string command = "Z:\\bin\\" + tool;
-  for (const std::string& arg : args) command += " \"" + arg + "\"";
-  STARTUPINFOA si = {};
+  // In UTF-16: the Unix paths are UTF-8, which the code page would garble.
+  std::wstring command = WideText("Z:\\bin\\" + tool);
+  for (const std::string& arg : args) command += L" \"" + WideText(arg) + L"\"";
+  STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION process;
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                       &process))
     return false;
   CloseHandle(process.hProcess);
@@ -306,6 +307,28 @@ bool MakeUnixNamedFile(const std::string& folder, const std::string& name,
 
 bool MakeLink(const std::string& target, const std::string& link) {
   return symlink(target.c_str(), link.c_str()) == 0;
+}
+#endif
+
+#ifdef _WIN32
+LocalShare::LocalShare(const std::string& folder) {
+  std::string drive = UnixPathOf("C:\\");  // ".../dosdevices/c:/"
+  std::string target = UnixPathOf(folder);
+  std::size_t devices = drive.rfind("/c:/");
+  if (target.empty() || devices == std::string::npos) return;
+  const std::string hosts = drive.substr(0, devices) + "/unc/localhost";
+  char name[32];
+  std::snprintf(name, sizeof name, "p6kshare%08x", static_cast<unsigned>(std::random_device()()));
+  const std::string share = std::string("\\\\localhost\\") + name + "\\";
+  if (!RunUnixTool("mkdir", {"-p", hosts}, [&] { return PathExists(WinePath(hosts)); })) return;
+  m_link = hosts + "/" + name;
+  if (RunUnixTool("ln", {"-s", target, m_link}, [&] { return PathExists(share); })) m_path = share;
+}
+
+LocalShare::~LocalShare() {
+  if (m_link.empty()) return;
+  const std::string share = m_path;
+  RunUnixTool("rm", {"-f", m_link}, [&] { return share.empty() || !PathExists(share); });
 }
 #endif
 

@@ -69,6 +69,25 @@ std::string PathOfWindowsLength(const ScratchDir& dir, std::size_t windowsLength
 // Deterministic content of a given length.
 std::string PatternBytes(std::size_t length, unsigned seed = 1);
 
+#ifdef _WIN32
+// A share \\localhost\<name> that stands for a folder of the tests, made as
+// Wine keeps its shares: a link in the prefix's dosdevices\unc\localhost.
+// Nothing leaves the machine. path() is empty where it cannot be made.
+class LocalShare {
+ public:
+  explicit LocalShare(const std::string& folder);
+  ~LocalShare();
+  LocalShare(const LocalShare&) = delete;
+  LocalShare& operator=(const LocalShare&) = delete;
+  // "\\localhost\<name>\", with a trailing separator.
+  const std::string& path() const { return m_path; }
+
+ private:
+  std::string m_path;
+  std::string m_link;  // the link, as a Unix path
+};
+#endif
+
 // Holds a file open without sharing (Windows) so nobody else can open it.
 class ExclusiveLock {
  public:

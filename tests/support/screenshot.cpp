@@ -27,9 +27,9 @@ bool SaveScreenshot(HWND window, const std::string& unixFolder, const std::strin
   file.bfOffBits = sizeof file + sizeof info.bmiHeader;
   file.bfSize = file.bfOffBits + imageSize;
   std::string folder = WinePath(unixFolder);
-  CreateDirectoryA(folder.c_str(), nullptr);
-  HANDLE out = CreateFileA((folder + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  CreateDirectoryW(WideText(folder).c_str(), nullptr);
+  HANDLE out = CreateFileW(WideText(folder + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0,
+                           nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   bool ok = out != INVALID_HANDLE_VALUE;
   if (ok) {
     DWORD written;

@@ -30,7 +30,7 @@
 
 namespace {
 
-const char kOutVariable[] = "SORVAN_LAYOUT_OUT";
+const wchar_t kOutVariable[] = L"SORVAN_LAYOUT_OUT";
 const char kTagVariable[] = "SORVAN_LAYOUT_TAG";
 
 // One control of a window, its rectangle as fractions of the dialog's
@@ -152,7 +152,8 @@ AboutMeasure* AboutMeasure::current = nullptr;
 // Runs in the child: shows the main window, the About box and the prompt,
 // checks and measures each, and saves its screenshot.
 TEST(DISABLED_DpiLayoutHelper, MeasuresTheWindows) {
-  const char* outPath = std::getenv(kOutVariable);
+  // The path comes in UTF-16: the temporary folder may hold any name.
+  const wchar_t* outPath = _wgetenv(kOutVariable);
   const char* tag = std::getenv(kTagVariable);
   ASSERT_TRUE(outPath && tag);
   std::ofstream out(outPath);
@@ -243,9 +244,9 @@ struct Layout {
   std::map<std::string, Measured> windows;
 };
 
-Layout ReadLayout(const std::string& path) {
+Layout ReadLayout(const std::wstring& path) {
   Layout layout;
-  std::ifstream in(path);
+  std::ifstream in(path.c_str());
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream s(line);
@@ -271,11 +272,11 @@ Layout MeasureAt(DWORD dpi) {
   EXPECT_TRUE(setting.set());
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  char folder[MAX_PATH];
-  GetTempPathA(MAX_PATH, folder);
-  std::string out = std::string(folder) + "sorvan-layout-" + std::to_string(dpi) + ".txt";
-  DeleteFileA(out.c_str());
-  SetEnvironmentVariableA(kOutVariable, out.c_str());
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  std::wstring out = std::wstring(folder) + L"sorvan-layout-" + std::to_wstring(dpi) + L".txt";
+  DeleteFileW(out.c_str());
+  SetEnvironmentVariableW(kOutVariable, out.c_str());
   SetEnvironmentVariableA(kTagVariable, std::to_string(dpi).c_str());
   std::string command = std::string("\"") + self +
                         "\" --gtest_also_run_disabled_tests --gtest_filter=DISABLED_DpiLayoutHelper.*";
@@ -295,7 +296,7 @@ Layout MeasureAt(DWORD dpi) {
   CloseHandle(child.hThread);
   EXPECT_EQ(code, 0u) << "the child's checks at " << dpi << " DPI failed (its output says which)";
   layout = ReadLayout(out);
-  DeleteFileA(out.c_str());
+  DeleteFileW(out.c_str());
   return layout;
 }
 

@@ -18,11 +18,12 @@ std::vector<std::string> Paths(const std::vector<Row>& rows) {
 // The names directly in a folder, in the order the system lists them.
 std::vector<std::string> ListedFiles(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW(WideText(folder + "\\*").c_str(), &entry);
   do {
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
-  } while (FindNextFileA(find, &entry));
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(Utf8Text(entry.cFileName));
+  } while (FindNextFileW(find, &entry));
   FindClose(find);
   return names;
 }
@@ -66,7 +67,7 @@ TEST(Drops, ShortcutsBecomeTheirTargetsAndMissingItemsAreSkipped) {
   ASSERT_TRUE(MakeShortcut(dir / "file.lnk", file));
   ASSERT_TRUE(MakeShortcut(dir / "folder.lnk", folder));
   ASSERT_TRUE(MakeShortcut(dir / "gone.lnk", dir / "gone.txt"));
-  DeleteFileA((dir / "gone.txt").c_str());
+  DeleteFileW(WideText(dir / "gone.txt").c_str());
 
   ui.Drop({dir / "file.lnk", dir / "missing.txt", dir / "folder.lnk", dir / "gone.lnk", file});
   EXPECT_EQ(Paths(ui.Rows()), (std::vector<std::string>{file, folder + "\\inside.txt", file}));

@@ -248,6 +248,17 @@ TEST(Runs, NamesWindowsCannotHoldActOnNoOtherFile) {
     SCOPED_TRACE(row.path);
     EXPECT_EQ(row.status, row.path == folder + "\\report.p6k" ? kSuccess : kFailed);
   }
+  // "a\b.txt" is there, listed as "a?b.txt": its tip blames its name.
+  std::vector<Row> rows = ui.Rows();
+  std::vector<std::wstring> tips = ui.RowTips();
+  ASSERT_EQ(tips.size(), rows.size());
+  int marked = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].path != folder + "\\a?b.txt") continue;
+    ++marked;
+    EXPECT_EQ(tips[i], L"文件名中有无法表示的字符（单独的 UTF-16 代理项，或 Windows 文件名中不允许的字符）");
+  }
+  EXPECT_EQ(marked, 1);
   EXPECT_EQ(ReadBytes(folder + "\\a\\b.txt"), "in the folder a");
   EXPECT_EQ(ListFolder(folder), (std::vector<std::string>{"a", "a\\b.txt", "report.p6k", "report.txt."}));
 }
@@ -311,7 +322,7 @@ TEST(Runs, AFileHeldForWritingKeepsWhatWasWrittenRoundAfterRound) {
     WriteBytes(folder + "\\a.txt", PatternBytes(random() % (3 << 20)));
     WriteBytes(log, "<start>");
     WriteBytes(folder + "\\z.txt", "z");
-    HANDLE file = CreateFileA(log.c_str(), GENERIC_WRITE,
+    HANDLE file = CreateFileW(WideText(log).c_str(), GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
