@@ -11,6 +11,7 @@
 #include "tests/support/name_table.h"
 #include "tests/support/run_helpers.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/windows_trees.h"
 
 namespace {
 
@@ -33,9 +34,9 @@ ProcessResult P6kExe(const std::vector<std::string>& args) {
   return RunProcess(argv, {{"P6K_PASSWORD", "密码"}});
 }
 
-#define SKIP_WITHOUT_WINDOWS_BUILD()                                                      \
-  if (!WindowsToolBuilt())                                                                \
-  GTEST_SKIP() << P6K_EXE_PATH << " is not built; build the win32 tree to run this test"
+#define SKIP_WITHOUT_WINDOWS_BUILD()           \
+  SKIP_WITHOUT_WINDOWS_TREE(WindowsToolBuilt(), \
+                            P6K_EXE_PATH << " is not built; build the Windows tree to run this test")
 
 TEST(WineCross, NativeContainersOpenInTheWindowsTool) {
   SKIP_WITHOUT_WINDOWS_BUILD();
