@@ -11,7 +11,10 @@ choose_windows_arch || return
 # installed, whether or not the kernel can run it, so the loader and the
 # server of the chosen word size are named here. Other Wine installations
 # keep theirs on the PATH.
-if [[ "$SORVAN_WINE_ARCH" == x86_64 ]]; then
+# SORVAN_WINE_WOW64=1 runs the i686 build in the 64-bit prefix instead, as
+# 64-bit Windows runs the release: the 64-bit loader hands a 32-bit program
+# to the 32-bit one, which serves it under WOW64 from the 64-bit server.
+if [[ "$SORVAN_WINE_ARCH" == x86_64 || "${SORVAN_WINE_WOW64:-0}" == 1 ]]; then
   export WINEARCH=win64
   export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix64}"
   SORVAN_WINE=/usr/lib/wine/wine64 SORVAN_WINESERVER=/usr/lib/wine/wineserver64
@@ -48,8 +51,15 @@ provide_caption_font() {
   [[ -f "$fonts/marlett.ttf" ]] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 }
 
+# A 64-bit prefix made before 32-bit Wine was installed has no 32-bit
+# system, and cannot serve the i686 build under WOW64: it is made again.
+prefix_is_ready() {
+  [[ -f "$WINEPREFIX/.sorvan-ready" ]] || return 1
+  [[ "${SORVAN_WINE_WOW64:-0}" != 1 || -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]]
+}
+
 prepare_wine_prefix() {
-  if [[ -f "$WINEPREFIX/.sorvan-ready" ]]; then provide_caption_font; return; fi
+  if prefix_is_ready; then provide_caption_font; return; fi
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wine wineboot -i >/dev/null 2>&1 || true
