@@ -70,18 +70,30 @@ prepare_wine_prefix() {
   touch "$WINEPREFIX/.sorvan-ready"
 }
 
-# Starts Xvfb on the first free display number and exports DISPLAY.
+# Starts Xvfb on the first free display number and exports DISPLAY. Another
+# test run may take the same number at the same moment; Xvfb's lock file then
+# names the other server, whose end would take this run's windows with it,
+# and the next number is tried. A minute without the display is a failure.
 start_display() {
-  local n=90
-  while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  XVFB_PID=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do
-    [[ -e /tmp/.X11-unix/X$n ]] && return 0
-    sleep 0.1
+  local n=90 lock
+  for _ in $(seq 20); do
+    while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 600); do
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      lock="$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock" || true)"
+      if [[ -e /tmp/.X11-unix/X$n && "$lock" == "$XVFB_PID" ]]; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    n=$((n + 1))
   done
-  echo "Xvfb did not start on :$n" >&2
+  echo "Xvfb did not start" >&2
   return 1
 }
 
