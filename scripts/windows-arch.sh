@@ -41,6 +41,17 @@ choose_windows_arch() {
   export SORVAN_WINE_ARCH SORVAN_WINE_ARCH_REASON
 }
 
+# What the closing lines say ran: the chosen build, and in which prefixes.
+# Where the i686 build runs, the test command runs it twice: in a 32-bit
+# prefix, as 32-bit Windows runs it, and in a 64-bit one, under WOW64.
+windows_tests_ran() {
+  if [[ "$SORVAN_WINE_ARCH" == x86_64 ]]; then
+    echo "x86_64 in a 64-bit prefix"
+  else
+    echo "i686 in a 32-bit and a 64-bit prefix"
+  fi
+}
+
 # The build tree of the chosen Windows build, relative to the checkout.
 windows_tree() {
   if [[ "$SORVAN_WINE_ARCH" == x86_64 ]]; then echo build/win64; else echo build/win32; fi

@@ -11,7 +11,10 @@ choose_windows_arch || return
 # installed, whether or not the kernel can run it, so the loader and the
 # server of the chosen word size are named here. Other Wine installations
 # keep theirs on the PATH.
-if [[ "$SORVAN_WINE_ARCH" == x86_64 ]]; then
+# SORVAN_WINE_WOW64=1 runs the i686 build in the 64-bit prefix instead, as
+# 64-bit Windows runs the release: the 64-bit loader hands a 32-bit program
+# to the 32-bit one, which serves it under WOW64 from the 64-bit server.
+if [[ "$SORVAN_WINE_ARCH" == x86_64 || "${SORVAN_WINE_WOW64:-0}" == 1 ]]; then
   export WINEARCH=win64
   export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix64}"
   SORVAN_WINE=/usr/lib/wine/wine64 SORVAN_WINESERVER=/usr/lib/wine/wineserver64
@@ -48,8 +51,15 @@ provide_caption_font() {
   [[ -f "$fonts/marlett.ttf" ]] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 }
 
+# A 64-bit prefix made before 32-bit Wine was installed has no 32-bit
+# system, and cannot serve the i686 build under WOW64: it is made again.
+prefix_is_ready() {
+  [[ -f "$WINEPREFIX/.sorvan-ready" ]] || return 1
+  [[ "${SORVAN_WINE_WOW64:-0}" != 1 || -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]]
+}
+
 prepare_wine_prefix() {
-  if [[ -f "$WINEPREFIX/.sorvan-ready" ]]; then provide_caption_font; return; fi
+  if prefix_is_ready; then provide_caption_font; return; fi
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wine wineboot -i >/dev/null 2>&1 || true
@@ -60,18 +70,30 @@ prepare_wine_prefix() {
   touch "$WINEPREFIX/.sorvan-ready"
 }
 
-# Starts Xvfb on the first free display number and exports DISPLAY.
+# Starts Xvfb on the first free display number and exports DISPLAY. Another
+# test run may take the same number at the same moment; Xvfb's lock file then
+# names the other server, whose end would take this run's windows with it,
+# and the next number is tried. A minute without the display is a failure.
 start_display() {
-  local n=90
-  while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  XVFB_PID=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do
-    [[ -e /tmp/.X11-unix/X$n ]] && return 0
-    sleep 0.1
+  local n=90 lock
+  for _ in $(seq 20); do
+    while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 600); do
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      lock="$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock" || true)"
+      if [[ -e /tmp/.X11-unix/X$n && "$lock" == "$XVFB_PID" ]]; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    n=$((n + 1))
   done
-  echo "Xvfb did not start on :$n" >&2
+  echo "Xvfb did not start" >&2
   return 1
 }
 

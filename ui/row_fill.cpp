@@ -38,8 +38,8 @@ void RowFill::Cancel() {
 // its rows. True while something is left.
 bool RowFill::Step(DWORD budgetMs) {
   m_list->SetRedraw(false);
-  DWORD start = GetTickCount();
-  while (TakeOne() && GetTickCount() - start < budgetMs) {
+  const DWORD start = m_clock();
+  while (TakeOne() && m_clock() - start < budgetMs) {
   }
   m_list->SetRedraw(true);
   return IsFilling();

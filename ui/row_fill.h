@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,6 +18,12 @@ class RowFill {
  public:
   static const UINT_PTR kStepTimer = 0x5246;
   static const DWORD kStepMs = 40;
+  // Milliseconds from any start; a step reads it to keep to its budget.
+  using Clock = std::function<DWORD()>;
+
+  // The system's tick count unless set; a test sets its own, so that how
+  // much one step takes does not hang on how fast the machine is.
+  void SetClock(Clock clock) { m_clock = std::move(clock); }
 
   // Once the window and its list exist; the window answers kStepTimer
   // with OnTimer.
@@ -50,4 +57,5 @@ class RowFill {
   // bottom ones, since new rows go on top.
   int m_staleRows = 0;
   bool m_timerSet = false;
+  Clock m_clock = [] { return GetTickCount(); };
 };

@@ -5,8 +5,8 @@
 #include "ui/row_look.h"
 #include "ui/status_text.h"
 
-RunDisplay::RunDisplay(ListView& list, ProgressBar& bar, TaskbarProgress* taskbar)
-    : m_list(list), m_bar(bar), m_taskbar(taskbar) {}
+RunDisplay::RunDisplay(ListView& list, ProgressBar& bar, TaskbarProgress* taskbar, Clock clock)
+    : m_list(list), m_bar(bar), m_taskbar(taskbar), m_clock(std::move(clock)) {}
 
 void RunDisplay::RowsSized(const std::vector<std::uint64_t>& sizes) {
   if (m_taskbar) m_taskbar->RowsSized(sizes);
@@ -64,7 +64,7 @@ void RunDisplay::ShowPending() {
 
 void RunDisplay::ScrollToLastSuccess(bool now) {
   if (m_scrollTo < 0) return;
-  DWORD tick = GetTickCount();
+  const DWORD tick = m_clock();
   if (!now && m_hasScrolled && tick - m_scrolledAt < kScrollEveryMs) return;
   m_list.EnsureVisible(m_scrollTo, false);
   m_scrollTo = -1;

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "ui/taskbar_progress.h"
@@ -22,8 +23,12 @@ class RunDisplay : public WindowRunListener {
   // Scrolling repaints the list (7 ms a time under Wine with 20,000 rows),
   // so the list follows a run at most this often; its end scrolls at once.
   static const DWORD kScrollEveryMs = 200;
+  // Milliseconds from any start: the system's tick count unless the caller
+  // gives its own.
+  using Clock = std::function<DWORD()>;
 
-  RunDisplay(ListView& list, ProgressBar& bar, TaskbarProgress* taskbar = nullptr);
+  RunDisplay(ListView& list, ProgressBar& bar, TaskbarProgress* taskbar = nullptr,
+             Clock clock = [] { return GetTickCount(); });
 
   // On the press, before the worker exists: the end of the run before is
   // forgotten, so only this run's end counts.
@@ -49,6 +54,7 @@ class RunDisplay : public WindowRunListener {
   ListView& m_list;
   ProgressBar& m_bar;
   TaskbarProgress* m_taskbar;
+  Clock m_clock;
   RunKind m_run = RunKind::Encrypt;
   int m_position = 0;     // the last position the bytes have reached
   int m_shown = 0;        // the position the bar shows

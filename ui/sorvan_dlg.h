@@ -36,6 +36,8 @@ class CSorvanDlg : public Dialog {
   // Where a run's share of bytes shows; the window's taskbar button by
   // default. Before Create.
   void SetTaskbarButton(TaskbarButton& button) { m_run.SetTaskbarButton(button); }
+  // How a drop's listing steps keep to their time; the tick count by default.
+  void SetListingClock(RowFill::Clock clock) { m_fill.SetClock(std::move(clock)); }
   // From a drop until its last row is in place.
   bool IsFillingList() const { return m_fill.IsFilling(); }
 

@@ -15,17 +15,29 @@ const std::wstring kMainTitle = L"Tavrel文件加密 7.2 ";
 const char kUserClasses[] = "Software\\Classes\\";
 const char kMachineClasses[] = "Software\\Classes\\";
 
+// Read and written in the registry's 64-bit view, which 64-bit Explorer reads:
+// the only one on 32-bit Windows, and the one the release must reach from
+// WOW64.
 std::optional<std::string> Read(HKEY hive, const std::string& key, const char* name = nullptr) {
+  HKEY opened;
+  if (RegOpenKeyExA(hive, key.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS)
+    return std::nullopt;
   char value[1024];
   DWORD size = sizeof value;
-  if (RegGetValueA(hive, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-    return std::nullopt;
+  LONG read = RegGetValueA(opened, nullptr, name, RRF_RT_REG_SZ, nullptr, value, &size);
+  RegCloseKey(opened);
+  if (read != ERROR_SUCCESS) return std::nullopt;
   return std::string(value);
 }
 
 void Write(HKEY hive, const std::string& key, const std::string& value) {
-  RegSetKeyValueA(hive, key.c_str(), nullptr, REG_SZ, value.c_str(),
-                  static_cast<DWORD>(value.size() + 1));
+  HKEY opened;
+  if (RegCreateKeyExA(hive, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
+                      &opened, nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExA(opened, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(opened);
 }
 
 std::string ShortPath(const std::string& path) {

@@ -33,7 +33,8 @@ class ChildProcess {
   std::string OutputSoFar() const;
   // The child holds path open (one of its descriptors names it).
   bool HasOpen(const std::string& path) const;
-  // Waits for the end, at most two minutes; a child still running is killed.
+  // Waits for the end, at most ten minutes (a hang); a child still running
+  // is killed.
   ProcessResult Wait();
 
  private:

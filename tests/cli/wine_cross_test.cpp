@@ -12,6 +12,7 @@
 #include "tests/support/name_table.h"
 #include "tests/support/run_helpers.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/windows_trees.h"
 
 namespace {
 
@@ -72,9 +73,9 @@ class WineShare {
   std::string m_link;
 };
 
-#define SKIP_WITHOUT_WINDOWS_BUILD()                                                      \
-  if (!WindowsToolBuilt())                                                                \
-  GTEST_SKIP() << P6K_EXE_PATH << " is not built; build the win32 tree to run this test"
+#define SKIP_WITHOUT_WINDOWS_BUILD()           \
+  SKIP_WITHOUT_WINDOWS_TREE(WindowsToolBuilt(), \
+                            P6K_EXE_PATH << " is not built; build the Windows tree to run this test")
 
 TEST(WineCross, NativeContainersOpenInTheWindowsTool) {
   SKIP_WITHOUT_WINDOWS_BUILD();

@@ -1,6 +1,6 @@
 // Which paths a 32-bit process on 64-bit Windows would be sent elsewhere for,
-// with the Windows folder fixed: the test machines run no such process, so
-// the comparison is shown on its own.
+// with the Windows folder fixed, so the comparison holds at any word size;
+// the refusal itself, through the window, is in ui/wow64_folders_test.cpp.
 #ifdef _WIN32
 #include <gtest/gtest.h>
 #include <windows.h>

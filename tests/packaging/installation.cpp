@@ -135,29 +135,49 @@ std::wstring ShortPathOf(const std::wstring& path) {
   return n > 0 && n < MAX_PATH ? std::wstring(shortPath, n) : path;
 }
 
+// The registry is read and written in its 64-bit view, which 64-bit Explorer
+// reads: the same as the only one on 32-bit Windows, and the one the release
+// must reach from WOW64.
+namespace {
+
+bool ReadValue(HKEY hive, const std::wstring& key, const wchar_t* name, DWORD type, void* value,
+               DWORD size) {
+  HKEY opened;
+  if (RegOpenKeyExW(hive, key.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS)
+    return false;
+  LONG read = RegGetValueW(opened, nullptr, name, type, nullptr, value, &size);
+  RegCloseKey(opened);
+  return read == ERROR_SUCCESS;
+}
+
+}  // namespace
+
 std::optional<std::wstring> ReadString(HKEY hive, const std::wstring& key, const wchar_t* name) {
   wchar_t value[2048];
-  DWORD size = sizeof value;
-  if (RegGetValueW(hive, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-    return std::nullopt;
+  if (!ReadValue(hive, key, name, RRF_RT_REG_SZ, value, sizeof value)) return std::nullopt;
   return std::wstring(value);
 }
 
 std::optional<DWORD> ReadDword(HKEY hive, const std::wstring& key, const wchar_t* name) {
-  DWORD value = 0, size = sizeof value;
-  if (RegGetValueW(hive, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
-    return std::nullopt;
+  DWORD value = 0;
+  if (!ReadValue(hive, key, name, RRF_RT_REG_DWORD, &value, sizeof value)) return std::nullopt;
   return value;
 }
 
 void WriteString(HKEY hive, const std::wstring& key, const std::wstring& value) {
-  RegSetKeyValueW(hive, key.c_str(), nullptr, REG_SZ, value.c_str(),
-                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  HKEY opened;
+  if (RegCreateKeyExW(hive, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
+                      &opened, nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExW(opened, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(opened);
 }
 
 bool KeyExists(HKEY hive, const std::wstring& key) {
   HKEY opened;
-  if (RegOpenKeyExW(hive, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(hive, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(opened);
   return true;
 }

@@ -60,7 +60,7 @@ BOOL CALLBACK TitleStarts(HWND window, LPARAM param) {
 // A visible top-level window of any process whose title starts with the text
 // (a wizard's page may add its own words to the title).
 HWND WaitForTopWindow(const std::wstring& titleStart) {
-  for (int i = 0; i < 1500; ++i) {
+  for (int i = 0; i < 3000; ++i) {  // a minute: a hang, not a busy machine
     TitleSearch search = {titleStart, nullptr};
     EnumWindows(&TitleStarts, reinterpret_cast<LPARAM>(&search));
     if (search.found) return search.found;
@@ -69,9 +69,14 @@ HWND WaitForTopWindow(const std::wstring& titleStart) {
   return nullptr;
 }
 
+// Waits until the window is gone; a minute tells a hang from a busy machine.
+void WaitUntilClosed(HWND window) {
+  for (int i = 0; i < 3000 && IsWindow(window); ++i) Sleep(20);
+}
+
 // Waits until the page shows the text, which tells that it is on screen.
 bool WaitForPage(HWND wizard, const std::wstring& text) {
-  for (int i = 0; i < 1500; ++i) {
+  for (int i = 0; i < 3000; ++i) {  // a minute: a hang, not a busy machine
     if (Shows(wizard, text)) return true;
     Sleep(20);
   }
@@ -129,7 +134,7 @@ TEST_F(InstallerPagesTest, InstallAndUninstallInSimplifiedChinese) {
   HWND main = WaitForTopWindow(kMainTitle);
   ASSERT_NE(main, nullptr);
   PostMessageW(main, WM_CLOSE, 0, 0);
-  for (int i = 0; i < 500 && IsWindow(main); ++i) Sleep(20);
+  WaitUntilClosed(main);
 
   const std::wstring folder = DefaultInstallFolder();
   for (const std::wstring& name : ReleaseFiles()) EXPECT_TRUE(FileExists(folder + L"\\" + name));
@@ -154,7 +159,7 @@ TEST_F(InstallerPagesTest, InstallAndUninstallInSimplifiedChinese) {
   Snapshot(un, "uninstaller_done");
   ASSERT_TRUE(shown);
   Click(un, kNext);
-  for (int i = 0; i < 500 && IsWindow(un); ++i) Sleep(20);
+  WaitUntilClosed(un);
   EXPECT_FALSE(IsWindow(un));
   EXPECT_FALSE(FolderExists(folder));
   EXPECT_FALSE(FileExists(StartMenuShortcut()));

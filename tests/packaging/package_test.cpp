@@ -21,6 +21,7 @@
 
 #include "tests/cli/p6k_process.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/windows_trees.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ bool IsAscii(const std::string& text) {
 class ZipTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!PathExists(kZip)) GTEST_SKIP() << "no Windows build at " << SORVAN_WIN32_BUILD_DIR;
+    SKIP_WITHOUT_WINDOWS_TREE(PathExists(kZip), "no Windows build at " << SORVAN_WIN32_BUILD_DIR);
   }
 };
 

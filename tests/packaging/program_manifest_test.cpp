@@ -5,9 +5,12 @@
 // version 5 under Wine.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <vector>
 
 #include "tests/packaging/embedded_manifest.h"
+#include "tests/support/windows_trees.h"
 
 namespace {
 
@@ -33,17 +36,24 @@ std::vector<std::string> Architectures(const std::string& manifest) {
   return found;
 }
 
-TEST(ProgramManifest, NamesTheProgramsOwnMachine) {
-  for (const Tree& tree : kTrees) {
-    std::string program = std::string(tree.folder) + "/sorvan.exe";
-    SCOPED_TRACE(program);
-    ProgramImage image;
-    ASSERT_TRUE(ReadProgramImage(program, image));
-    EXPECT_EQ(image.machine, tree.machine);
-    ASSERT_NE(image.manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
-    std::vector<std::string> named = Architectures(image.manifest);
-    EXPECT_EQ(named, std::vector<std::string>(2, tree.architecture));
-  }
+class ProgramManifest : public ::testing::TestWithParam<Tree> {};
+
+TEST_P(ProgramManifest, NamesTheProgramsOwnMachine) {
+  const Tree& tree = GetParam();
+  const std::string program = std::string(tree.folder) + "/sorvan.exe";
+  SKIP_WITHOUT_WINDOWS_TREE(access(program.c_str(), R_OK) == 0,
+                            program << " is not built; build the Windows trees to run this test");
+  ProgramImage image;
+  ASSERT_TRUE(ReadProgramImage(program, image)) << program;
+  EXPECT_EQ(image.machine, tree.machine);
+  ASSERT_NE(image.manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  std::vector<std::string> named = Architectures(image.manifest);
+  EXPECT_EQ(named, std::vector<std::string>(2, tree.architecture));
 }
+
+INSTANTIATE_TEST_SUITE_P(EachWindowsTree, ProgramManifest, ::testing::ValuesIn(kTrees),
+                         [](const ::testing::TestParamInfo<Tree>& info) {
+                           return std::string(info.param.architecture);
+                         });
 
 }  // namespace

@@ -49,7 +49,8 @@ bool RunUnixTool(const std::string& tool, const std::vector<std::string>& args, 
     return false;
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
-  for (int i = 0; i < 1000 && !done(); ++i) Sleep(10);
+  // A minute tells a tool that never finishes from a busy machine.
+  for (int i = 0; i < 6000 && !done(); ++i) Sleep(10);
   return done();
 }
 

@@ -86,10 +86,12 @@ class DisplayedRun : public ::testing::Test {
     SetWindowSubclass(child, &Record, 1, reinterpret_cast<DWORD_PTR>(name));
     return child;
   }
-  RunDisplay Display() { return RunDisplay(m_list, m_bar); }
+  // The display keeps to the test's clock, which moves only when told.
+  RunDisplay Display() { return RunDisplay(m_list, m_bar, nullptr, [this] { return m_now; }); }
   int Bar() const { return m_bar.GetPos(); }
 
   std::vector<std::string> log;
+  DWORD m_now = 1000;
   HWND m_window = nullptr, m_encrypt = nullptr, m_decrypt = nullptr;
   ListView m_list;
   ProgressBar m_bar;
@@ -177,19 +179,28 @@ TEST_F(DisplayedRun, BarAndScrollingFollowAtAPersonsPace) {
 }
 
 // Scrolling repaints the whole list, so a success soon after the last scroll
-// waits for a later look; the run's end scrolls to it at once.
+// waits for a look once the interval has passed; the run's end scrolls to
+// it at once.
 TEST_F(DisplayedRun, TheListFollowsAtMostEveryIntervalAndEndsOnTheLastSuccess) {
   m_list.InsertItem(1, "second.txt", 1);
+  m_list.InsertItem(2, "third.txt", 1);
   RunDisplay display = Display();
   display.RunStarted(RunKind::Encrypt);
   display.RowFinished(0, {Outcome::Done, "row.p6k", "row.p6k"});
   display.ShowPending();
   EXPECT_EQ(std::count(log.begin(), log.end(), "visible 0"), 1);
   display.RowFinished(1, {Outcome::Done, "second.p6k", "second.p6k"});
-  display.ShowPending();  // well within the interval of the scroll before
+  m_now += RunDisplay::kScrollEveryMs - 1;
+  display.ShowPending();
   EXPECT_EQ(std::count(log.begin(), log.end(), "visible 1"), 0);
+  m_now += 1;
+  display.ShowPending();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "visible 1"), 1);
+  display.RowFinished(2, {Outcome::Done, "third.p6k", "third.p6k"});
+  display.ShowPending();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "visible 2"), 0);
   display.RunEnded(RunKind::Encrypt);
-  EXPECT_EQ(log.back(), "visible 1");
+  EXPECT_EQ(log.back(), "visible 2");
 }
 
 }  // namespace

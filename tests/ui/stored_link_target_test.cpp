@@ -1,8 +1,9 @@
 // A shortcut gives the target it stores, whatever our word size. A 32-bit
 // process on 64-bit Windows sees %ProgramFiles% as the "(x86)" folder; the
-// expansion reads the native folders for it. Wine's processes here run at the
-// system's own word size, so the swap is shown with a fixed environment, and a
-// real shortcut through the drop list's own resolution.
+// expansion reads the native folders for it. Here the swap is shown with a
+// fixed environment, so it holds at any word size, and a real shortcut
+// through the drop list's own resolution; a shortcut that stores the
+// variable, under WOW64 as well, is in wow64_folders_test.cpp.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -61,9 +62,7 @@ TEST(StoredLinkTarget, ExpandsTheProgramFilesFoldersAsTheNativeSystemReadsThem) 
 }
 
 // A shortcut into the Program Files folder gives that folder, through the
-// drop list's own resolution. Wine runs this process at its own word size and
-// its link object stores no environment-variable block, so only real 64-bit
-// Windows shows the 32-bit release reading "(x86)" for it.
+// drop list's own resolution.
 TEST(StoredLinkTarget, AShortcutIntoProgramFilesGivesThatFolder) {
   ScratchDir dir;
   const std::wstring folder = L"C:\\Program Files\\SorvanLinkTarget";

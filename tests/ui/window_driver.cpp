@@ -1,5 +1,6 @@
 #include "tests/ui/window_driver.h"
 
+#include <gtest/gtest.h>
 #include <commctrl.h>
 #include <shlobj.h>
 
@@ -73,6 +74,25 @@ void WindowDriver::PumpUntil(const std::function<bool()>& done) {
     while (!done() && m_dialog->PumpMessage()) {
     }
   }
+}
+
+namespace {
+
+bool g_probeTimerFired = false;
+
+void CALLBACK ProbeTimerFired(HWND, UINT, UINT_PTR, DWORD) { g_probeTimerFired = true; }
+
+}  // namespace
+
+void WindowDriver::PumpPastDueTimers(UINT periodMs, const std::function<void()>& between) {
+  const UINT_PTR kProbeTimer = 0x7E57;
+  g_probeTimerFired = false;
+  ASSERT_NE(SetTimer(m_window, kProbeTimer, periodMs, ProbeTimerFired), 0u);
+  PumpUntil([&] {
+    if (between) between();
+    return g_probeTimerFired;
+  });
+  KillTimer(m_window, kProbeTimer);
 }
 
 namespace {

@@ -62,6 +62,13 @@ class WindowDriver {
   void PumpIdle();
   // Serves the queue until done() holds.
   void PumpUntil(const std::function<bool()>& done);
+  // Serves the queue until a timer of the window set now with periodMs has
+  // fired. The system hands out timers in the order they fall due, so by
+  // then every timer of the window set before it with no longer a period has
+  // fired too, however slow the machine. between() is called between every
+  // two messages.
+  void PumpPastDueTimers(UINT periodMs = USER_TIMER_MINIMUM,
+                         const std::function<void()>& between = nullptr);
   // A run works while its buttons are off; they come back after its last row.
   bool Running() const {
     return !IsWindowEnabled(item(IDC_ENCRYPT)) || !IsWindowEnabled(item(IDC_DECRYPT));
