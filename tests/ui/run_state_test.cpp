@@ -12,6 +12,7 @@
 #include "tests/support/run_helpers.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/ui/window_driver.h"
+#include "tests/ui/worker_gate.h"
 #include "ui/path_handoff.h"
 
 // The window's run state over a run that follows another: the worker is held
@@ -22,36 +23,6 @@
 namespace {
 
 using Op = FaultyFileSystem::Op;
-
-// A worker held at a chosen call until the test lets it go. A window that
-// never lets it go (its thread stuck waiting for the run) costs the test a
-// few seconds instead of a hang.
-class WorkerGate {
- public:
-  static const DWORD kGiveUpMs = 3000;
-  WorkerGate()
-      : m_reached(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-        m_open(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-  ~WorkerGate() {
-    Open();
-    CloseHandle(m_reached);
-    CloseHandle(m_open);
-  }
-  void Hold() {
-    SetEvent(m_reached);
-    WaitForSingleObject(m_open, kGiveUpMs);
-  }
-  bool Reached() const { return WaitForSingleObject(m_reached, 0) == WAIT_OBJECT_0; }
-  void Open() { SetEvent(m_open); }
-  void Close() {
-    ResetEvent(m_reached);
-    ResetEvent(m_open);
-  }
-
- private:
-  HANDLE m_reached;
-  HANDLE m_open;
-};
 
 // The calls made so far in the run being held, counted from its press.
 struct RunCalls {
