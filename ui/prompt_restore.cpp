@@ -1,5 +1,7 @@
 #include "ui/prompt_restore.h"
 
+#include <objbase.h>
+
 #include "crypt/single_decrypt.h"
 
 unsigned __stdcall RestoreThreadProc(void* argument) {
@@ -11,16 +13,24 @@ unsigned __stdcall RestoreThreadProc(void* argument) {
   return 1;
 }
 
-// A restore that goes with its prompt never outlives its worker.
+// A restore that goes with its prompt never outlives its worker. The
+// taskbar's object goes before the apartment it was made in.
 PromptRestore::~PromptRestore() {
   if (m_worker.IsRunning()) m_stop.Request();
   m_worker.Release();
+  m_display.reset();
+  m_taskbar.reset();
+  m_systemButton.reset();
+  if (m_comStarted) CoUninitialize();
 }
 
 void PromptRestore::Bind(HWND window, ProgressBar& bar) {
   m_worker.Bind(window, kFactsTimer, kFactsEveryMs);
   m_queue.reset(new QueuedRunListener(window, kFactsMessage));
   if (!m_button) {
+    // The prompt comes before the main window, whose list starts OLE: the
+    // taskbar's object needs an apartment on this thread meanwhile.
+    m_comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     m_systemButton.reset(new SystemTaskbarButton(window));
     m_button = m_systemButton.get();
   }

@@ -83,4 +83,5 @@ class PromptRestore {
   RestoreJob m_job;
   StopRequest m_stop;
   WindowWorker m_worker;
+  bool m_comStarted = false;
 };

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The password prompt's restore of one large container against p6k.exe's
+# decryption of the same container, under Wine. sorvan.exe is started with
+# the container as the shell starts it, and worked from outside as a user
+# works it: the password typed, "解密" pressed; the time runs from the press
+# until the success box. Meanwhile another process sends the prompt an empty
+# message every 100 ms; the longest wait for an answer is reported (target:
+# at most 0.5 s), beside the prompt's time over p6k.exe's (target: at most 1.1).
+# p6k.exe decrypts a fresh copy of the same container, timed as a whole
+# process. Medians of RUNS runs, interleaved. Not part of the tests; run it
+# by hand after building:
+#
+#   bash bench/prompt.sh
+#
+# Settings through the environment: RUNS (3), CONTAINER_MIB (2500), BENCH_DIR
+# (a folder on the disk to measure, default /var/tmp; it needs room for
+# three times the container).
+set -euo pipefail
+shopt -s inherit_errexit
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+RUNS="${RUNS:-3}"
+CONTAINER_MIB="${CONTAINER_MIB:-2500}"
+source "$ROOT/scripts/wine-env.sh"
+WIN="$ROOT/$(windows_tree)"
+echo "The prompt and p6k.exe on $SORVAN_WINE_ARCH: $SORVAN_WINE_ARCH_REASON"
+for f in sorvan.exe p6k.exe bench/prompt_run.exe; do
+  [[ -f "$WIN/$f" ]] || { echo "no $WIN/$f: build first (bash scripts/build.sh)" >&2; exit 1; }
+done
+
+prepare_wine_prefix
+[[ -n "${DISPLAY:-}" ]] || start_display
+trap stop_wine_and_display EXIT
+start_wineserver
+
+WORK="$(mktemp -d "${BENCH_DIR:-/var/tmp}/sorvan-prompt-bench.XXXXXX")"
+trap 'stop_wine_and_display; rm -rf "$WORK"' EXIT
+export P6K_PASSWORD=bench
+
+now() { echo "$EPOCHREALTIME"; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+winpath() { echo "Z:${1//\//\\}"; }
+settle() { sync -f "$WORK"; }
+
+# A fresh copy of the master container in a folder of its own.
+fresh_copy() {
+  rm -rf "$WORK/run"; mkdir "$WORK/run"
+  cp --reflink=auto "$WORK/master/big.p6k" "$WORK/run/big.p6k"; settle
+}
+
+# Checks the restored file against the original and clears it away.
+check_restored() {
+  cmp -s "$WORK/run/big.bin" "$WORK/original.bin" || { echo "$1: the restored file differs" >&2; exit 1; }
+  [[ ! -e "$WORK/run/big.p6k" ]] || { echo "$1: the container is still there" >&2; exit 1; }
+  rm -rf "$WORK/run"
+}
+
+# One restore through the prompt: prints its seconds and the longest wait.
+prompt_run() {
+  fresh_copy
+  wine "$WIN/sorvan.exe" "$(winpath "$WORK/run/big.p6k")" >/dev/null 2>&1 &
+  local program=$! figures
+  figures="$(wine "$WIN/bench/prompt_run.exe" bench | tr -d '\r')"
+  wait "$program" || { echo "sorvan.exe ended with a failure" >&2; exit 1; }
+  check_restored prompt
+  echo "$figures"
+}
+
+# One decryption by p6k.exe: prints the whole process's seconds.
+tool_run() {
+  local t0 t1
+  fresh_copy
+  t0=$(now)
+  wine "$WIN/p6k.exe" decrypt "$(winpath "$WORK/run/big.p6k")" >/dev/null
+  t1=$(now)
+  check_restored p6k.exe
+  elapsed "$t0" "$t1"
+}
+
+mkdir -p "$WORK/master"
+head -c "${CONTAINER_MIB}M" /dev/urandom >"$WORK/original.bin"
+cp --reflink=auto "$WORK/original.bin" "$WORK/master/big.bin"
+wine "$WIN/p6k.exe" encrypt "$(winpath "$WORK/master/big.bin")" >/dev/null
+[[ -f "$WORK/master/big.p6k" ]] || { echo "p6k.exe made no container" >&2; exit 1; }
+echo "prompt benchmark under Wine, $RUNS runs, a container of $CONTAINER_MIB MiB in $WORK"
+
+prompt=() answer=() tool=()
+for ((i = 0; i < RUNS; i++)); do
+  if ((i % 2 == 1)); then tool+=("$(tool_run)"); fi
+  read -r seconds longest <<<"$(prompt_run)"
+  prompt+=("$seconds"); answer+=("$longest")
+  if ((i % 2 == 0)); then tool+=("$(tool_run)"); fi
+done
+p="$(median "${prompt[@]}")"; t="$(median "${tool[@]}")"
+echo "prompt: press to success box ${p} s (runs: ${prompt[*]})"
+echo "prompt: longest wait for an answer during the restore $(median "${answer[@]}") s (runs: ${answer[*]})"
+echo "p6k.exe decrypt: ${t} s whole (runs: ${tool[*]})"
+echo "prompt / p6k.exe = $(ratio "$p" "$t")"
