@@ -15,7 +15,7 @@
 // how far it is, and its cancel stops it.
 class CPasswordDlg : public Dialog {
  public:
-  static const INT_PTR kDecrypted = 100;
+  static constexpr INT_PTR kDecrypted = 100;
 
   explicit CPasswordDlg(const std::string& file, HWND parent = nullptr);
 
