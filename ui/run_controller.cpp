@@ -25,13 +25,13 @@ unsigned __stdcall RunThreadProc(void* argument) {
 
 // A controller that goes with its window never outlives its worker.
 RunController::~RunController() {
-  if (m_worker) m_stop.Request();
-  ReleaseWorker();
+  if (m_worker.IsRunning()) m_stop.Request();
+  m_worker.Release();
 }
 
 void RunController::Bind(HWND window, ListView& list, ProgressBar& bar, HWND encryptButton,
                          HWND decryptButton) {
-  m_window = window;
+  m_worker.Bind(window, kFactsTimer, kFactsEveryMs);
   m_queue.reset(new QueuedRunListener(window, kFactsMessage));
   if (!m_button) {
     m_systemButton.reset(new SystemTaskbarButton(window));
@@ -45,7 +45,7 @@ void RunController::Bind(HWND window, ListView& list, ProgressBar& bar, HWND enc
 }
 
 bool RunController::Start(RunKind kind, std::vector<std::string> rows, std::uint8_t key) {
-  if (m_worker || !m_queue) return false;
+  if (m_worker.IsRunning() || !m_queue) return false;
   m_job.kind = kind;
   m_job.settings = RunSettings();
   m_job.settings.rows = std::move(rows);
@@ -59,12 +59,10 @@ bool RunController::Start(RunKind kind, std::vector<std::string> rows, std::uint
   // however long the worker takes to tell its start.
   m_display->BeginRun();
   m_stop.Clear();
-  m_worker = m_startWorker(&RunThreadProc, &m_job);
-  if (!m_worker) {
+  if (!m_worker.Start(&RunThreadProc, &m_job)) {
     m_buttons.On();
     return false;
   }
-  SetTimer(m_window, kFactsTimer, kFactsEveryMs, nullptr);
   return true;
 }
 
@@ -78,30 +76,13 @@ void RunController::ShowFacts() {
   bool ended = m_display->RunHasEnded();
   if (ended) m_buttons.On();
   m_display->ShowPending();
-  if (ended) ReleaseWorker();
+  if (ended) m_worker.Release();
 }
 
 void RunController::StopAndWait(const std::function<bool()>& pump) {
-  if (!m_worker) return;
+  if (!m_worker.IsRunning()) return;
   m_stop.Request();
-  while (m_worker) {
-    DWORD woke = MsgWaitForMultipleObjectsEx(1, &m_worker, INFINITE, QS_ALLINPUT,
-                                             MWMO_INPUTAVAILABLE);
-    if (woke != WAIT_OBJECT_0 + 1) break;
-    while (m_worker && pump()) {
-    }
-  }
+  m_worker.WaitServing(pump);
   ShowFacts();
-  ReleaseWorker();
-}
-
-// Only once the run's end was shown, or a stop waited for the worker: its
-// last act is telling that end, so the wait is short. What it sends to this
-// thread meanwhile is carried out.
-void RunController::ReleaseWorker() {
-  if (!m_worker) return;
-  KillTimer(m_window, kFactsTimer);
-  WaitServingSentMessages(m_worker);
-  CloseHandle(m_worker);
-  m_worker = nullptr;
+  m_worker.Release();
 }

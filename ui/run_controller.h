@@ -15,6 +15,7 @@
 #include "ui/taskbar_progress.h"
 #include "crypt/stop_request.h"
 #include "ui/win32/worker_thread.h"
+#include "ui/window_worker.h"
 
 // What the worker thread is handed: one run, made ready on the window's thread.
 struct RunJob {
@@ -46,7 +47,7 @@ class RunController {
   void Bind(HWND window, ListView& list, ProgressBar& bar, HWND encryptButton, HWND decryptButton);
   // How the worker starts (the thread start by default) and which file
   // layer the runs use (the native one by default).
-  void SetWorkerStarter(WorkerStarter starter) { m_startWorker = starter; }
+  void SetWorkerStarter(WorkerStarter starter) { m_worker.SetStarter(starter); }
   void SetFileSystem(FileSystem& fileSystem) { m_fileSystem = &fileSystem; }
   // Where the run's share of bytes shows; the window's own taskbar button
   // by default. Before Bind.
@@ -57,7 +58,7 @@ class RunController {
   // on again, when its worker cannot start.
   bool Start(RunKind kind, std::vector<std::string> rows, std::uint8_t key);
   // From the start until the run's end has been shown.
-  bool IsRunning() const { return m_worker != nullptr; }
+  bool IsRunning() const { return m_worker.IsRunning(); }
   // On the window's thread, for kFactsMessage: shows what the run told;
   // once its end is shown, its worker is let go.
   void ShowFacts();
@@ -66,9 +67,6 @@ class RunController {
   void StopAndWait(const std::function<bool()>& pump);
 
  private:
-  void ReleaseWorker();
-
-  HWND m_window = nullptr;
   std::unique_ptr<QueuedRunListener> m_queue;
   std::unique_ptr<SystemTaskbarButton> m_systemButton;
   TaskbarButton* m_button = nullptr;
@@ -77,7 +75,6 @@ class RunController {
   CommandButtons m_buttons;
   RunJob m_job;
   StopRequest m_stop;
-  HANDLE m_worker = nullptr;
-  WorkerStarter m_startWorker = &StartWorkerThread;
+  WindowWorker m_worker;
   FileSystem* m_fileSystem = nullptr;
 };

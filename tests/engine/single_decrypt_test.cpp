@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "crypt/stop_request.h"
+#include "tests/support/recording_listener.h"
 #include "tests/support/run_helpers.h"
 #include "tests/support/scratch_dir.h"
 #include "crypt/single_decrypt.h"
@@ -69,6 +71,45 @@ TEST(SingleDecrypt, FailedDeleteKeepsBoth) {
   EXPECT_EQ(result.outcome, Outcome::DeleteFailed);
   EXPECT_EQ(ReadBytes(dir / "x.txt"), "data");
   EXPECT_EQ(dir.Names(), (Names{"x.p6k", "x.txt"}));
+}
+
+// Told as a run of one row, its bytes counting the whole container; a stop
+// asked after the first buffer leaves only the container, as it was.
+TEST(SingleDecrypt, TellsItsFactsAndStopsAtTheNextBuffer) {
+  const std::string plain = PatternBytes((8u << 20) + 5);
+  const std::string container = ContainerFromLayout(plain, "txt", DeriveKey("pw"));
+  {
+    ScratchDir dir;
+    WriteBytes(dir / "x.p6k", container);
+    RecordingListener heard({dir / "x.p6k"});
+    StopRequest stop;
+    SingleDecryption result = DecryptSingleFile(dir / "x.p6k", DeriveKey("pw"), NativeFileSystem(),
+                                                NativePathRules(), &heard, &stop);
+    EXPECT_EQ(result.outcome, Outcome::Done);
+    EXPECT_EQ(heard.log, (std::vector<std::string>{"started", "row 0", "finished 0", "ended"}));
+    ASSERT_EQ(heard.bytes.size(), 1u);
+    ASSERT_FALSE(heard.bytes[0].empty());
+    EXPECT_EQ(heard.bytes[0].front(), std::make_pair(std::uint64_t(4u << 20), std::uint64_t(container.size())));
+    EXPECT_EQ(heard.bytes[0].back(), std::make_pair(std::uint64_t(container.size()), std::uint64_t(container.size())));
+    EXPECT_EQ(heard.outcomes, std::vector<Outcome>{Outcome::Done});
+    EXPECT_TRUE(ReadBytes(dir / "x.txt") == plain);
+  }
+  {
+    ScratchDir dir;
+    WriteBytes(dir / "x.p6k", container);
+    RecordingListener heard({dir / "x.p6k"});
+    StopRequest stop;
+    heard.onEvent = [&](const std::string& event, int) {
+      if (event == "bytes") stop.Request();
+    };
+    SingleDecryption result = DecryptSingleFile(dir / "x.p6k", DeriveKey("pw"), NativeFileSystem(),
+                                                NativePathRules(), &heard, &stop);
+    EXPECT_EQ(result.outcome, Outcome::Stopped);
+    EXPECT_EQ(heard.bytes[0].size(), 1u) << "it went on past the buffer after the stop";
+    EXPECT_EQ(heard.outcomes, std::vector<Outcome>{Outcome::Stopped});
+    EXPECT_EQ(dir.Names(), Names{"x.p6k"});
+    EXPECT_TRUE(ReadBytes(dir / "x.p6k") == container) << "the container changed";
+  }
 }
 
 }  // namespace

@@ -21,10 +21,13 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "crypt/key.h"
+#include "tests/support/run_helpers.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
 #include "tests/ui/window_driver.h"
+#include "tests/ui/worker_gate.h"
 #include "ui/password_dlg.h"
 #include "ui/sorvan_dlg.h"
 
@@ -208,6 +211,34 @@ TEST(DISABLED_DpiLayoutHelper, MeasuresTheWindows) {
   SaveScreenshot(promptWindow, SORVAN_SCREENSHOT_DIR, std::string("prompt-") + tag + "dpi");
   MeasureWindow(promptWindow, "prompt", out);
   DestroyWindow(promptWindow);
+
+  // The prompt during a restore held at its second write, its first buffer
+  // told: its bar shows in the room below the buttons.
+  WriteBytes(dir / "big.p6k", ContainerFromLayout(PatternBytes(9u << 20), "bin", DeriveKey("pw")));
+  FaultyFileSystem fs;
+  WorkerGate gate(120000);
+  fs.After(FaultyFileSystem::Op::Write, [&] {
+    if (fs.Count(FaultyFileSystem::Op::Write) == 2) gate.Hold();
+  });
+  CPasswordDlg restoring(dir / "big.p6k");
+  restoring.SetFileSystem(fs);
+  restoring.SetProgressDelay(0);
+  ASSERT_TRUE(restoring.Create());
+  HWND restoringWindow = restoring.GetSafeHwnd();
+  ShowWindow(restoringWindow, SW_SHOW);
+  SetDlgItemTextW(restoringWindow, IDC_PROMPT_PASSWORD, L"pw");
+  SendMessageW(GetDlgItem(restoringWindow, IDC_PROMPT_DECRYPT), BM_CLICK, 0, 0);
+  DWORD start = GetTickCount();
+  HWND bar = GetDlgItem(restoringWindow, IDC_PROMPT_PROGRESS);
+  while (!(gate.Reached() && IsWindowVisible(bar) && SendMessageW(bar, PBM_GETPOS, 0, 0) > 0) &&
+         GetTickCount() - start < 60000)
+    Settle(20);
+  EXPECT_TRUE(gate.Reached() && IsWindowVisible(bar)) << "the bar shows during the restore";
+  Settle(400);
+  SaveScreenshot(restoringWindow, SORVAN_SCREENSHOT_DIR, std::string("prompt-restoring-") + tag + "dpi");
+  MeasureWindow(restoringWindow, "prompt-restoring", out);
+  gate.Open();
+  SendMessageW(restoringWindow, WM_CLOSE, 0, 0);
 }
 
 // The LogPixels setting for as long as it lives; the one before comes back.
@@ -310,7 +341,7 @@ TEST(DpiLayout, EveryWindowAtNinetySixAndOneFortyFour) {
   EXPECT_EQ(large.figures["row-image"], large.figures["small-icon"]);
   EXPECT_GT(large.figures["row-image"], normal.figures["row-image"]);
 
-  for (const char* name : {"main", "about", "prompt"}) {
+  for (const char* name : {"main", "about", "prompt", "prompt-restoring"}) {
     SCOPED_TRACE(name);
     const Measured& a = normal.windows[name];
     const Measured& b = large.windows[name];

@@ -11,6 +11,7 @@
 #include "tests/support/run_helpers.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/ui/window_driver.h"
+#include "tests/ui/worker_gate.h"
 #include "ui/path_handoff.h"
 #include "ui/run_controller.h"
 
@@ -23,42 +24,8 @@ namespace {
 
 using Op = FaultyFileSystem::Op;
 
-// What tells a hang from a slow machine: nothing in these tests waits this
-// long unless something is stuck.
-const DWORD kHangMs = 120000;
-
-// A worker held at a chosen call until the test lets it go. A window that
-// never lets it go (its thread stuck waiting for the run) costs the test a
-// hang's bound instead of a hang, and the gate tells it gave up.
-class WorkerGate {
- public:
-  WorkerGate()
-      : m_reached(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-        m_open(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-  ~WorkerGate() {
-    Open();
-    CloseHandle(m_reached);
-    CloseHandle(m_open);
-  }
-  void Hold() {
-    SetEvent(m_reached);
-    if (WaitForSingleObject(m_open, kHangMs) != WAIT_OBJECT_0) m_gaveUp = true;
-  }
-  bool Reached() const { return WaitForSingleObject(m_reached, 0) == WAIT_OBJECT_0; }
-  // The worker went on without the test's leave.
-  bool GaveUp() const { return m_gaveUp; }
-  void Open() { SetEvent(m_open); }
-  void Close() {
-    ResetEvent(m_reached);
-    ResetEvent(m_open);
-    m_gaveUp = false;
-  }
-
- private:
-  HANDLE m_reached;
-  HANDLE m_open;
-  std::atomic<bool> m_gaveUp{false};
-};
+// What tells a hang from a slow machine.
+const DWORD kHangMs = WorkerGate::kHangMs;
 
 // The calls made so far in the run being held, counted from its press.
 struct RunCalls {
