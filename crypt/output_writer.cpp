@@ -102,8 +102,15 @@ Outcome StageOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged) 
 Outcome PlaceOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged) {
   MoveResult moved = fs.RenameNoReplace(staged.temporary, job.finalPath);
   if (moved == MoveResult::Moved) return Outcome::Done;
-  return DropOutput(fs, job, staged,
-                    moved == MoveResult::Taken ? Outcome::NameTaken : Outcome::WriteFailed);
+  if (moved == MoveResult::Taken) {
+    Discard(fs, staged);
+    return Outcome::NameTaken;
+  }
+  return DropOutput(fs, job, staged, Outcome::WriteFailed);
+}
+
+Outcome SettleTakenName(FileSystem& fs, const OutputJob& job) {
+  return Settle(fs, job, Outcome::NameTaken);
 }
 
 Outcome DropOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged, Outcome why) {

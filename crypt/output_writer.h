@@ -39,9 +39,16 @@ Outcome StageOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged);
 
 // Moves a staged output, its data durable, to its final name without
 // replacing anything: Done, the output still open (and held) until
-// SettleOutput; otherwise NameTaken, AlreadyInPlace (the name held this very
-// output before) or WriteFailed, the staged file removed.
+// SettleOutput; otherwise NameTaken or WriteFailed, the staged file removed.
+// A taken name is not yet compared with what holds it: SettleTakenName does
+// that once the run's own outputs are let go.
 Outcome PlaceOutput(FileSystem& fs, const OutputJob& job, StagedOutput& staged);
+
+// How a row whose name was found taken at its move ends: AlreadyInPlace when
+// the file under the name is this very output, else NameTaken. Asked only
+// once the group's placed outputs are closed, since one of them may be the
+// file under the name (two sources of a folder that make the same container).
+Outcome SettleTakenName(FileSystem& fs, const OutputJob& job);
 
 // Removes a staged output that will not be placed; the row ends as why says,
 // or as the file under its name makes it end.

@@ -69,12 +69,16 @@ void PlaceTogether(FileSystem& fs, const std::vector<FileWork*>& works, GroupFlu
   // One flush for all pays only for more than one output.
   const bool together = flush == GroupFlush::Together && files.size() > 1;
   const bool flushed = together ? fs.FlushTogether(files) : FlushEach(fs, files);
-  std::vector<FileWork*> moved;
+  std::vector<FileWork*> moved, taken;
   for (FileWork* work : staged) {
     work->staged = false;
-    work->outcome = flushed ? PlaceOutput(fs, work->job, work->output)
-                            : DropOutput(fs, work->job, work->output, Outcome::WriteFailed);
+    if (!flushed) {
+      work->outcome = DropOutput(fs, work->job, work->output, Outcome::WriteFailed);
+      continue;
+    }
+    work->outcome = PlaceOutput(fs, work->job, work->output);
     if (work->outcome == Outcome::Done) moved.push_back(work);
+    if (work->outcome == Outcome::NameTaken) taken.push_back(work);
   }
   // Where the group's data took one flush, one flush of its folder makes
   // every move durable; elsewhere each name is made durable on its own. A
@@ -84,6 +88,7 @@ void PlaceTogether(FileSystem& fs, const std::vector<FileWork*>& works, GroupFlu
     if (i == 0 || !together) named = fs.SyncNames(moved[i]->job.finalPath, moved[i]->output.file);
     moved[i]->outcome = SettleOutput(fs, moved[i]->job, moved[i]->output, named);
   }
+  for (FileWork* work : taken) work->outcome = SettleTakenName(fs, work->job);
 }
 
 Outcome RemoveSource(FileSystem& fs, const std::string& path, FileWork& work) {

@@ -135,6 +135,27 @@ TEST(GroupedFlushes, AGroupThatCannotBeMadeDurableKeepsItsSources) {
   }
 }
 
+// Two sources of one folder that make the same container, as a killed run
+// and a restore under a shortened extension can leave them: the second
+// finds the first's output under the name once the group is placed, and
+// being that very container, its source goes too, in a group or alone.
+TEST(GroupedFlushes, ASecondSourceOfTheSameContainerInAGroupGoesBesideIt) {
+  for (bool together : {true, false}) {
+    SCOPED_TRACE(together ? "flushes together" : "flushes each file");
+    ScratchDir dir;
+    const std::string content = PatternBytes(300, 7);
+    const std::vector<std::string> paths = {dir / "notes.properti", dir / "notes.properties"};
+    for (const std::string& path : paths) WriteBytes(path, content);
+    FaultyFileSystem fs;
+    fs.SayFlushesTogether(together);
+    RecordingListener view(paths);
+    EncryptRows(view, SettingsFor(view, "pw", &fs));
+    EXPECT_EQ(view.outcomes, (std::vector<Outcome>{Outcome::Done, Outcome::Done}));
+    EXPECT_EQ(dir.Names(), (Names{"notes.p6k"}));
+    EXPECT_EQ(ReadBytes(dir / "notes.p6k"), ContainerFromLayout(content, "properti", DeriveKey("pw")));
+  }
+}
+
 // Restoring in groups: the bytes of each row are told complete once its
 // restored file stands, before its row is told finished.
 TEST(GroupedFlushes, DecryptionTellsEachRowCompleteBeforeItsEnd) {
