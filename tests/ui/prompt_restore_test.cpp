@@ -17,6 +17,7 @@
 #include "tests/support/run_helpers.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/screenshot.h"
+#include "tests/ui/recording_button.h"
 #include "tests/ui/window_driver.h"
 #include "tests/ui/worker_gate.h"
 #include "ui/password_dlg.h"
@@ -29,17 +30,6 @@ using Op = FaultyFileSystem::Op;
 const DWORD kHangMs = 60000;
 // A delay no restore here lasts: its progress never shows.
 const std::uint64_t kNeverMs = ~0ull / 2;
-
-// Every call, as text: "40/400", "none", "flash".
-class RecordingButton : public TaskbarButton {
- public:
-  void ShowProgress(std::uint64_t done, std::uint64_t total) override {
-    calls.push_back(std::to_string(done) + "/" + std::to_string(total));
-  }
-  void ShowNoProgress() override { calls.push_back("none"); }
-  void Flash() override { calls.push_back("flash"); }
-  std::vector<std::string> calls;
-};
 
 // Three buffers of data: a restore held at its second write has told its
 // first buffer done and is partway.

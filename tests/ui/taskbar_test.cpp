@@ -9,21 +9,11 @@
 #include "res/resource.h"
 #include "tests/support/run_helpers.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/ui/recording_button.h"
 #include "tests/ui/window_driver.h"
 #include "ui/taskbar_progress.h"
 
 namespace {
-
-// Every call, as text: "40/400", "none", "flash".
-class RecordingButton : public TaskbarButton {
- public:
-  void ShowProgress(std::uint64_t done, std::uint64_t total) override {
-    calls.push_back(std::to_string(done) + "/" + std::to_string(total));
-  }
-  void ShowNoProgress() override { calls.push_back("none"); }
-  void Flash() override { calls.push_back("flash"); }
-  std::vector<std::string> calls;
-};
 
 struct Clock {
   std::uint64_t now = 1000;
