@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "bench/seconds.h"
+
 namespace {
 
 const int kDecrypt = 1028, kPassword = 1029;
@@ -24,13 +26,6 @@ HWND Prompt() {
     Sleep(50);
   }
   return nullptr;
-}
-
-double Seconds() {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 // A box the prompt owns: its success message, or a failure's.

@@ -21,6 +21,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include "bench/seconds.h"
+
 namespace {
 
 const int kEncrypt = 1004, kDecrypt = 1005, kPassword = 1002, kConfirm = 1012, kList = 1027,
@@ -33,13 +35,6 @@ HWND MainWindow() {
     Sleep(50);
   }
   return nullptr;
-}
-
-double Seconds() {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 bool ButtonsEnabled(HWND window) {
